@@ -1,0 +1,221 @@
+#include "app/mainwindow.h"
+
+#include "ui_mainwindow.h"
+
+#include "app/box_description.h"
+#include "browser/liste_boite.h"
+#include "model/session.h"
+#include "model/session_reader.h"
+#include "view3d/gl_widget.h"
+
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QStandardItem>
+
+#include <iostream>
+
+namespace {
+
+// Text for the output pane goes out as ISO 8859-1, '?' for what it cannot hold.
+std::ostream& operator<<(std::ostream& out, const QString& text)
+{
+    return out << text.toLatin1().constData();
+}
+
+QString box_line(const box& b)
+{
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+    return QStringLiteral("boite num:%1 - dim: %2,%3,%4  - pos: %5,%6,%7")
+        .arg(b.id)
+        .arg(d.length()).arg(d.width()).arg(d.height())
+        .arg(p.px).arg(p.py).arg(p.pz);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWindow)
+{
+    ui->setupUi(this);
+    session_counter = 0;
+    ui->frame_droit_haut->setMinimumHeight(0);
+    ui->frame_droit_haut->setMinimumWidth(0);
+    ui->splitter_horizontal_gauche->setSizes({200, 600});
+    ui->splitter_horizontal_droit->setSizes({800, 220});
+    ui->splitter_vertical->setSizes({600, 180});
+
+    ui->widget_gl_axe_x->set_view_mode(1);
+    ui->widget_gl_axe_y->set_view_mode(2);
+    ui->widget_gl_axe_z->set_view_mode(3);
+    ui->widget_gl_axe_x->updateGL();
+    ui->widget_gl_axe_y->updateGL();
+    ui->widget_gl_axe_z->updateGL();
+
+    connect(ui->treeView, qOverload<QStandardItem*>(&liste_boite::item_selected), this,
+            &MainWindow::on_liste_item_triggered);
+    connect(ui->treeView, &liste_boite::affiche_info_boite, this,
+            &MainWindow::on_affiche_info_boite_triggered);
+    connect(ui->widget_opengl, &gl_widget::box_selected, this,
+            &MainWindow::on_wid_opengl_box_selected);
+}
+
+MainWindow::~MainWindow()
+{
+    // Sessions go first: the views still point at them but never touch them from here on.
+    sessions.clear();
+    delete ui;
+}
+
+QTextEdit* MainWindow::output_pane() const
+{
+    return ui->sortie_application;
+}
+
+session* MainWindow::add_session(const QString& name, std::unique_ptr<dimension> container)
+{
+    auto s = std::make_unique<session>();
+    s->tree_item = ui->treeView->add_session_item(name);
+    s->container = std::move(container);
+    s->session_number = session_counter++;
+    session* added = s.get();
+    sessions.push_back(std::move(s));
+    sessions_by_item.insert(added->tree_item, added);
+    return added;
+}
+
+bool MainWindow::load_session(const QString& file_name)
+{
+    std::cout << "Ouvrir le fichier : " << file_name << std::endl;
+    for (const auto& s : sessions) {
+        if (s->file_name == file_name) {
+            std::cout << "Erreur: le fichier '" << file_name << "' est deja ouvert." << std::endl;
+            return false;
+        }
+    }
+
+    session_reader::result read = session_reader::read(file_name);
+    if (read.unreadable) {
+        std::cerr << "Error: ouvrir le fichier " << file_name.toLocal8Bit().constData() << ": "
+                  << read.open_error.toLocal8Bit().constData() << std::endl;
+        return false;
+    }
+    for (const QString& line : read.report)
+        std::cout << line << std::endl;
+    if (!read.loaded) {
+        std::cout << "Lire le fichier -> PBM" << std::endl;
+        return false;
+    }
+
+    session* s = add_session(read.name, std::move(read.container));
+    s->grid = std::move(read.grid);
+    s->file_name = file_name;
+    for (auto& b : read.boxes) {
+        ui->treeView->add_box_item(s->tree_item, b.get());
+        std::cout << box_line(*b) << std::endl;
+        s->boxes.push_back(std::move(b));
+    }
+    show_session_in_views(s);
+    std::cout << "Lire le fichier -> OK" << std::endl;
+    return true;
+}
+
+void MainWindow::show_session_in_views(session* s)
+{
+    for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
+                            ui->widget_gl_axe_z}) {
+        view->set_current_session(s);
+        view->updateGL();
+    }
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape)
+        close();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::LanguageChange)
+        ui->retranslateUi(this);
+}
+
+void MainWindow::on_action_propose_triggered()
+{
+    // Its own top-level window; deleted on close so that its GL context goes with it.
+    auto* about = new gl_widget();
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->show();
+
+    const std::string rule(56, '=');
+    std::cout << std::endl
+              << rule << std::endl
+              << "Autheur  : packview" << std::endl
+              << "Mail : packview@example.org" << std::endl
+              << "Page web : https://example.org/packview" << std::endl
+              << rule << std::endl
+              << std::endl;
+}
+
+void MainWindow::on_action_ouvrir_un_fichier_triggered()
+{
+    const QString file_name = QFileDialog::getOpenFileName(
+        this, tr("Ouvrir une instance"), tr("."), tr("qarvel(*.qrv);;Tous les fichiers (*)"));
+    if (!file_name.isEmpty())
+        load_session(file_name);
+}
+
+void MainWindow::on_liste_item_triggered(QStandardItem* item)
+{
+    session* s = sessions_by_item.value(item, nullptr);
+    if (!s)
+        return;
+    const session* shown = ui->widget_opengl->current_session();
+    if (shown && shown->session_number == s->session_number)
+        return;
+    show_session_in_views(s);
+}
+
+void MainWindow::on_affiche_info_boite_triggered(QStandardItem* item, QString id)
+{
+    session* s = sessions_by_item.value(item, nullptr);
+    if (!s)
+        return;
+    for (std::size_t i = 0; i < s->boxes.size(); ++i) {
+        const box& b = *s->boxes[i];
+        if (b.id != id)
+            continue;
+        const session* shown = ui->widget_opengl->current_session();
+        if (shown && shown->session_number == s->session_number)
+            ui->widget_opengl->set_highlighted_box(int(i));
+        ui->widget_opengl->updateGL();
+        // The axis views keep their highlight for a box of a session they do not show.
+        for (gl_widget* view : {ui->widget_gl_axe_x, ui->widget_gl_axe_y, ui->widget_gl_axe_z}) {
+            if (view->current_session() == s)
+                view->set_highlighted_box(int(i));
+            view->updateGL();
+        }
+        ui->zone_info_boite->setHtml(box_description(b));
+        break;
+    }
+    if (ui->frame_left_down->isHidden())
+        ui->frame_left_down->setVisible(true);
+}
+
+void MainWindow::on_wid_opengl_box_selected(int number)
+{
+    session* s = ui->widget_opengl->current_session();
+    if (!s)
+        return;
+    const int i = number - 1;
+    if (i < 0 || i >= int(s->boxes.size()))
+        return;
+    const box& b = *s->boxes[std::size_t(i)];
+    ui->treeView->select_box_item(s->tree_item, &b);
+    for (gl_widget* view : {ui->widget_gl_axe_x, ui->widget_gl_axe_y, ui->widget_gl_axe_z}) {
+        view->set_highlighted_box(i);
+        view->updateGL();
+    }
+    ui->zone_info_boite->setHtml(box_description(b));
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class MainWindow;
+}
+class QStandardItem;
+class QTextEdit;
+class dimension;
+struct session;
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    QTextEdit* output_pane() const;
+
+    // Reads, checks, registers and shows one session file; false when nothing was loaded.
+    bool load_session(const QString& file_name);
+
+    // Creates and registers an empty session with its tree node; the session owns container.
+    session* add_session(const QString& name, std::unique_ptr<dimension> container);
+
+    // Every registered session, in registration order.
+    const std::vector<std::unique_ptr<session>>& registered_sessions() const { return sessions; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void on_action_propose_triggered();
+    void on_action_ouvrir_un_fichier_triggered();
+    void on_liste_item_triggered(QStandardItem* item);
+    void on_affiche_info_boite_triggered(QStandardItem* item, QString id);
+    void on_wid_opengl_box_selected(int number);
+
+private:
+    void show_session_in_views(session* s);
+
+    Ui::MainWindow* ui;
+    std::vector<std::unique_ptr<session>> sessions;
+    QHash<QStandardItem*, session*> sessions_by_item;
+    int session_counter = 0;
+};

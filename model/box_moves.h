@@ -1,0 +1,25 @@
+#pragma once
+
+struct session;
+
+// One-unit moves of a box through its session's grid: the arrow keys use the first four,
+// settling the last.
+enum direction {
+    towards_minus_x = 0,
+    towards_plus_x = 1,
+    towards_minus_z = 2,
+    towards_plus_z = 3,
+    towards_minus_y = 4,
+};
+
+namespace box_moves {
+
+// True when the box at index may move one unit in direction d: the layer it would enter lies
+// inside the container and none of its cells is taken.
+bool can_move(const session& s, int d, int index);
+
+// Moves the box one unit: frees the layer it leaves, takes the one it enters, changes its
+// position. A box that covers no cell only changes its position.
+void shift(session& s, int d, int index);
+
+}  // namespace box_moves

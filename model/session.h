@@ -1,0 +1,24 @@
+#pragma once
+
+#include "model/box.h"
+#include "model/dimension.h"
+#include "model/occupancy_grid.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+class QStandardItem;
+
+// One successfully loaded session file: the container, its boxes in file order and the grid
+// of the cells they take.
+struct session {
+    std::vector<std::unique_ptr<box>> boxes;
+    std::unique_ptr<dimension> container;
+    QString file_name;                    // as given to the reader, for the already-open test
+    QStandardItem* tree_item = nullptr;   // owned by the session tree's model
+    int32_t session_number = 0;
+    std::unique_ptr<occupancy_grid> grid;
+};

@@ -1,0 +1,183 @@
+#include "model/session_reader.h"
+
+#include "model/packing_check.h"
+
+#include <QFile>
+#include <QXmlStreamReader>
+
+namespace {
+
+const QString format_error_unknown_element =
+    QStringLiteral("Erreur: le format du fichier session n'est pas correcte [1]");
+const QString format_error_mismatched_end =
+    QStringLiteral("Erreur: le format du fichier session n'est pas correct [2]");
+const QString format_error_unclosed =
+    QStringLiteral("Erreur: le format du fichier session n'est pas correct [3]");
+const QString format_error_box_count =
+    QStringLiteral("Erreur: le format du fichier session n'est pas correct [4]");
+const QString format_error_container =
+    QStringLiteral("Erreur: le format du fichier session n'est pas correct [5]");
+
+bool is_known_element(const QStringRef& name)
+{
+    return name == QLatin1String("qarvel") || name == QLatin1String("container")
+           || name == QLatin1String("param") || name == QLatin1String("boxs")
+           || name == QLatin1String("box");
+}
+
+// Empty or non-numeric text reads as 0, as does a value past 32 bits.
+int integer_attribute(const QXmlStreamReader& xml, const char* name)
+{
+    return xml.attributes().value(QLatin1String(name)).toInt();
+}
+
+QString text_attribute(const QXmlStreamReader& xml, const char* name)
+{
+    return xml.attributes().value(QLatin1String(name)).toString();
+}
+
+// The state of one reading, from the first token to the count test.
+class reading {
+public:
+    reading(QXmlStreamReader& xml, session_reader::result& out) : xml(xml), out(out) {}
+
+    bool run()
+    {
+        bool result = token_loop();
+        if (result && !out.container) {
+            out.report << format_error_container;
+            result = false;
+        }
+        if (box_count != declared_number) {
+            out.report << format_error_box_count;
+            result = false;
+        }
+        return result;
+    }
+
+private:
+    bool token_loop()
+    {
+        xml.readNext();
+        for (;;) {
+            if (xml.atEnd()) {
+                if (ok && !open_elements.isEmpty()) {
+                    out.report << format_error_unclosed;
+                    return false;
+                }
+                return ok;
+            }
+            if (!ok)
+                return false;
+            if (xml.isStartElement() && !start_element())
+                return false;
+            if (xml.isEndElement() && !end_element())
+                return false;
+            xml.readNext();
+        }
+    }
+
+    // False when the reading must stop at this element.
+    bool start_element()
+    {
+        const QStringRef name = xml.name();
+        if (!is_known_element(name)) {
+            out.report << format_error_unknown_element;
+            return false;
+        }
+        open_elements.push_back(name.toString());
+        if (name == QLatin1String("qarvel"))
+            out.name = text_attribute(xml, "name");
+        else if (name == QLatin1String("container"))
+            return read_container();
+        else if (name == QLatin1String("boxs"))
+            declared_number = integer_attribute(xml, "number");
+        else if (name == QLatin1String("box"))
+            return read_box();
+        return true;
+    }
+
+    bool end_element()
+    {
+        const QString top = open_elements.takeLast();
+        if (top != xml.name()) {
+            out.report << format_error_mismatched_end;
+            return false;
+        }
+        return true;
+    }
+
+    bool read_container()
+    {
+        // A new grid now would leave the boxes already read out of it, and their overlaps
+        // with later boxes would go unreported.
+        if (box_count > 0) {
+            out.report << format_error_container;
+            return false;
+        }
+        const dimension size(integer_attribute(xml, "length"), integer_attribute(xml, "width"),
+                             integer_attribute(xml, "height"));
+        if (!occupancy_grid::fits_budget(size)) {
+            out.report << QStringLiteral("Erreur: le conteneur est trop grand (%1,%2,%3)")
+                              .arg(size.length()).arg(size.width()).arg(size.height());
+            return false;
+        }
+        out.grid.reset();
+        out.container = std::make_unique<dimension>(size);
+        out.grid = std::make_unique<occupancy_grid>(size);
+        return true;
+    }
+
+    bool read_box()
+    {
+        ++box_count;
+        if (!out.container) {
+            out.report << format_error_container;
+            return false;
+        }
+        const int length = integer_attribute(xml, "length");
+        const int width = integer_attribute(xml, "width");
+        const int height = integer_attribute(xml, "height");
+        const position where(integer_attribute(xml, "px"), integer_attribute(xml, "py"),
+                             integer_attribute(xml, "pz"));
+        auto b = std::make_unique<box>(where, dimension(length, width, height));
+        b->id = text_attribute(xml, "id");
+        b->color = integer_attribute(xml, "color");
+        if (check_box(*out.grid, *out.container, *b, out.report))
+            ok = false;
+        else
+            mark_box(*out.grid, *b);
+        out.boxes.push_back(std::move(b));
+        return true;
+    }
+
+    QXmlStreamReader& xml;
+    session_reader::result& out;
+    bool ok = true;
+    int box_count = 0;
+    int declared_number = 0;
+    QStringList open_elements;
+};
+
+}  // namespace
+
+session_reader::result session_reader::read(const QString& path)
+{
+    result out;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        out.unreadable = true;
+        out.open_error = file.errorString();
+        return out;
+    }
+    // The reader streams from the file instead of copying it into memory first, so a file
+    // of any size is read in constant memory with the same result.
+    QXmlStreamReader xml(&file);
+    out.loaded = reading(xml, out).run();
+    if (!out.loaded) {
+        out.boxes.clear();
+        out.grid.reset();
+        out.container.reset();
+    }
+    return out;
+}

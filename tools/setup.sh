@@ -1,0 +1,28 @@
+# Sourced by packview.sh and test.sh: installs what the build needs and builds in build/.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+PACKVIEW_PACKAGES="build-essential cmake qtbase5-dev libqt5opengl5-dev libglu1-mesa-dev
+                   xvfb xauth libgl1-mesa-dri libqt5gui5"
+
+install_missing_packages() {
+    local missing=()
+    for pkg in $PACKVIEW_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" \
+            || missing+=("$pkg")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing missing packages: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+build_packview() {
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build build --parallel "$(nproc)"
+}
+
+install_missing_packages
+build_packview

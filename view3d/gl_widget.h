@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QGLWidget>
+#include <QPoint>
+
+struct session;
+
+// The OpenGL view of a session: the main view (view_mode 0) turns, zooms, picks and moves
+// boxes; the axis views (1, 2, 3 for X, Y, Z) only draw from a fixed transform.
+class gl_widget : public QGLWidget {
+    Q_OBJECT
+
+public:
+    explicit gl_widget(QWidget* parent = nullptr);
+    ~gl_widget() override;
+
+    // Writing these does not repaint; the writer calls updateGL().
+    session* current_session() const { return current_session_; }
+    void set_current_session(session* s) { current_session_ = s; }
+    int view_mode() const { return view_mode_; }
+    void set_view_mode(int mode) { view_mode_ = mode; }
+    int highlighted_box() const { return highlighted_box_; }
+    void set_highlighted_box(int index) { highlighted_box_ = index; }
+
+    int rot_x() const { return rot_x_; }
+    int rot_y() const { return rot_y_; }
+    float zoom() const { return zoom_; }
+
+signals:
+    void box_selected(int number);  // index of the highlighted box plus one
+
+protected:
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void paintGL() override;
+
+private:
+    enum class draw_mode { render, select };
+    enum class cuboid_kind { box, outline, container };
+
+    void set_projection(int width, int height);
+    void draw_scene(draw_mode mode);
+    void draw_demonstration_scene();
+    void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind);
+
+    void pick_at(const QPoint& pos);
+    void process_hits(int count, const GLuint* buffer);
+
+    void move_highlighted_box(int direction);
+    bool can_move(int direction, int index) const;
+    void move_box(int direction, int index);
+    void settle_boxes();
+
+    int rot_x_ = 35;
+    int rot_y_ = 345;
+    int rot_z_ = 0;
+    float zoom_ = 2.6f;
+    GLuint texture = 0;
+    QPoint last_mouse_pos;
+    session* current_session_ = nullptr;
+    int view_mode_ = 0;
+    int highlighted_box_ = -1;
+};
