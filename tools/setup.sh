@@ -1,6 +1,7 @@
 # Sourced by packview.sh and test.sh: installs what the build needs and builds in build/.
+# It leaves the working directory alone, so a file named relative to it still opens.
 set -euo pipefail
-cd "$(dirname "${BASH_SOURCE[0]}")/.."
+PACKVIEW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 PACKVIEW_PACKAGES="build-essential cmake qtbase5-dev libqt5opengl5-dev libglu1-mesa-dev
                    xvfb xauth libgl1-mesa-dri libqt5gui5"
@@ -20,8 +21,8 @@ install_missing_packages() {
 }
 
 build_packview() {
-    cmake -S . -B build -DCMAKE_BUILD_TYPE=Release >/dev/null
-    cmake --build build --parallel "$(nproc)"
+    cmake -S "$PACKVIEW_ROOT" -B "$PACKVIEW_ROOT/build" -DCMAKE_BUILD_TYPE=Release >/dev/null
+    cmake --build "$PACKVIEW_ROOT/build" --parallel "$(nproc)"
 }
 
 install_missing_packages
