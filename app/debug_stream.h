@@ -28,4 +28,5 @@ private:
     std::streambuf* previous_buffer;
     std::string pending;
     QTextEdit* pane;
+    bool wrote_paragraph = false;
 };

@@ -1,4 +1,908 @@
+#include "app/debug_stream.h"
+#include "app/mainwindow.h"
+#include "browser/liste_boite.h"
+#include "view3d/gl_widget.h"
+
+#include "ui_mainwindow.h"
+
 #include <QtTest>
-class tst_app : public QObject { Q_OBJECT };
+
+#include <QDockWidget>
+#include <QFileDialog>
+#include <QFrame>
+#include <QLabel>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QToolBar>
+
+#include <iostream>
+#include <sstream>
+
+namespace {
+
+QStringList paragraphs(const QTextEdit& pane)
+{
+    QStringList texts;
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next())
+        texts << block.text();
+    return texts;
+}
+
+// An empty pane swallows a first empty paragraph (QTextEdit::append adds no block to an empty
+// document), so the panes start with one line of their own.
+const QString seed = QStringLiteral("seed");
+
+const QStringList banner = {
+    QString(),
+    QString(56, '='),
+    QStringLiteral("Autheur  : packview"),
+    QStringLiteral("Mail : packview@example.org"),
+    QStringLiteral("Page web : https://example.org/packview"),
+    QString(56, '='),
+    QString(),
+};
+
+// The form built on a bare window, without anything the main window adds afterwards.
+struct bare_form {
+    QMainWindow window;
+    Ui::MainWindow ui;
+    bare_form() { ui.setupUi(&window); }
+
+    template <typename T = QObject>
+    T* find(const QString& name) const
+    {
+        return window.findChild<T*>(name);
+    }
+};
+
+QString text_of(const QObject* object)
+{
+    if (const auto* label = qobject_cast<const QLabel*>(object))
+        return label->text();
+    if (const auto* menu = qobject_cast<const QMenu*>(object))
+        return menu->title();
+    if (const auto* action = qobject_cast<const QAction*>(object))
+        return action->text();
+    return QString();
+}
+
+QString layout_item_name(QLayoutItem* item)
+{
+    if (item->spacerItem())
+        return QStringLiteral("spacer");
+    if (item->layout())
+        return item->layout()->objectName();
+    return item->widget()->objectName();
+}
+
+QList<gl_widget*> top_level_views()
+{
+    QList<gl_widget*> views;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* view = qobject_cast<gl_widget*>(widget))
+            views << view;
+    return views;
+}
+
+// The paragraphs that appending one line adds to a pane that already holds text; the pane
+// itself decides what a carriage return inside the line looks like.
+QStringList as_appended(const QString& line)
+{
+    QTextEdit pane;
+    pane.setPlainText(seed);
+    pane.append(line);
+    return paragraphs(pane).mid(1);
+}
+
+void show_and_wait(QWidget& window)
+{
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+}
+
+}  // namespace
+
+class tst_app : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void debug_stream_lines_data();
+    void debug_stream_lines();
+    void debug_stream_end_data();
+    void debug_stream_end();
+    void debug_stream_gives_cout_back();
+
+    void form_objects_data();
+    void form_objects();
+    void form_frames_data();
+    void form_frames();
+    void form_layouts_data();
+    void form_layouts();
+    void form_title_spacers();
+    void form_splitters_data();
+    void form_splitters();
+    void form_style_sheets_data();
+    void form_style_sheets();
+    void form_size_limits_data();
+    void form_size_limits();
+    void form_stacked_views_data();
+    void form_stacked_views();
+    void form_panes_and_dock();
+    void form_menus();
+    void form_window_bars();
+    void form_window_name_data();
+    void form_window_name();
+    void form_retranslate_restores_texts();
+
+    void window_view_modes_data();
+    void window_view_modes();
+    void window_splitter_proportions_data();
+    void window_splitter_proportions();
+    void window_main_view_frame_has_no_minimum();
+    void window_language_change_restores_texts();
+    void window_about_command();
+    void window_keys_data();
+    void window_keys();
+    void window_inert_menu_entries_data();
+    void window_inert_menu_entries();
+    void window_ctrl_o_asks_for_a_session();
+};
+
+void tst_app::initTestCase()
+{
+    // The open dialog must be a widget the test can find and cancel.
+    QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs);
+}
+
+// ---- output redirection ------------------------------------------------------------------
+
+void tst_app::debug_stream_lines_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("by_char");
+    QTest::addColumn<bool>("with_endl");
+    QTest::addColumn<QStringList>("shown");
+
+    const QString e_acute(QChar(0xE9));
+    for (const bool by_char : {false, true}) {
+        const char* how = by_char ? "char by char" : "one block";
+        auto row = [&](const char* name) {
+            return &QTest::newRow(qPrintable(QStringLiteral("%1, %2").arg(name, how)));
+        };
+        *row("word newline word") << QByteArray("word\nword2") << by_char << false
+                                  << QStringList{"word"};
+        *row("word flushed, no newline") << QByteArray("word") << by_char << false
+                                         << QStringList{};
+        *row("lone newline") << QByteArray("\n") << by_char << false << QStringList{""};
+        *row("lone endl") << QByteArray() << by_char << true << QStringList{""};
+        *row("word and endl") << QByteArray("word") << by_char << true << QStringList{"word"};
+        *row("blank line between words") << QByteArray("a\n\nb\n") << by_char << false
+                                         << QStringList{"a", "", "b"};
+        *row("byte 0xE9") << QByteArray("caf\xE9\n") << by_char << false
+                          << QStringList{"caf" + e_acute};
+        *row("NUL cuts the line") << QByteArray("ab\0cd\nef\n", 9) << by_char << false
+                                  << QStringList{"ab", "ef"};
+        *row("carriage return ends no line") << QByteArray("a\rb") << by_char << false
+                                             << QStringList{};
+        *row("carriage return kept in the line") << QByteArray("a\rb\n") << by_char << false
+                                                 << as_appended("a\rb");
+        *row("two lines then half") << QByteArray("one\ntwo\nthr") << by_char << true
+                                    << QStringList{"one", "two", "thr"};
+    }
+}
+
+void tst_app::debug_stream_lines()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, by_char);
+    QFETCH(bool, with_endl);
+    QFETCH(QStringList, shown);
+
+    QTextEdit pane;
+    pane.setPlainText(seed);
+    std::ostringstream original;
+    std::ostream out(original.rdbuf());
+    debug_stream redirect(out, &pane);
+
+    if (by_char) {
+        for (const char c : bytes)
+            out.put(c);
+    } else {
+        out.write(bytes.constData(), bytes.size());
+    }
+    if (with_endl)
+        out << std::endl;
+    else
+        out << std::flush;
+
+    QVERIFY(out.good());
+    QCOMPARE(paragraphs(pane), QStringList{seed} + shown);
+    QVERIFY(original.str().empty());
+}
+
+void tst_app::debug_stream_end_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("before_end");
+    QTest::addColumn<QStringList>("after_end");
+
+    QTest::newRow("pending half line") << QByteArray("done\nhalf") << QStringList{"done"}
+                                       << QStringList{"done", "half"};
+    QTest::newRow("pending carriage return")
+        << QByteArray("a\rb") << QStringList{} << as_appended("a\rb");
+    QTest::newRow("nothing pending") << QByteArray("done\n") << QStringList{"done"}
+                                     << QStringList{"done"};
+    QTest::newRow("nothing written") << QByteArray() << QStringList{} << QStringList{};
+}
+
+void tst_app::debug_stream_end()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, before_end);
+    QFETCH(QStringList, after_end);
+
+    QTextEdit pane;
+    pane.setPlainText(seed);
+    std::ostringstream original;
+    std::ostream out(original.rdbuf());
+    {
+        debug_stream redirect(out, &pane);
+        out.write(bytes.constData(), bytes.size());
+        QCOMPARE(out.rdbuf(), &redirect);
+        QCOMPARE(paragraphs(pane), QStringList{seed} + before_end);
+    }
+    QCOMPARE(out.rdbuf(), original.rdbuf());
+    QCOMPARE(paragraphs(pane), QStringList{seed} + after_end);
+
+    out << "after\n";
+    QCOMPARE(original.str(), std::string("after\n"));
+    QCOMPARE(paragraphs(pane), QStringList{seed} + after_end);
+}
+
+void tst_app::debug_stream_gives_cout_back()
+{
+    QTextEdit pane;
+    pane.setPlainText(seed);
+    std::streambuf* const process_output = std::cout.rdbuf();
+    {
+        debug_stream redirect(std::cout, &pane);
+        std::cout << "vers le panneau" << std::endl;
+        QCOMPARE(std::cout.rdbuf(), &redirect);
+    }
+    QCOMPARE(std::cout.rdbuf(), process_output);
+    QCOMPARE(paragraphs(pane), (QStringList{seed, "vers le panneau"}));
+}
+
+// ---- the form on a bare window ------------------------------------------------------------
+
+void tst_app::form_objects_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("class_name");
+    QTest::addColumn<QString>("parent");
+    QTest::addColumn<QString>("text");
+
+    struct object_row {
+        const char* name;
+        const char* class_name;
+        const char* parent;
+        QString text;
+    };
+    const QList<object_row> rows = {
+        {"action_ouvrir_un_fichier", "QAction", "MainWindow", "Ouvrir un fichier"},
+        {"actionQuitter", "QAction", "MainWindow", "Quitter"},
+        {"actionOption", "QAction", "MainWindow", "Option"},
+        {"action_propose", "QAction", "MainWindow", QStringLiteral("À propose de..*")},
+        {"centralWidget", "QWidget", "MainWindow", {}},
+        {"verticalLayout_8", "QVBoxLayout", "centralWidget", {}},
+        {"splitter_horizontal_droit", "QSplitter", "centralWidget", {}},
+        {"splitter_horizontal_gauche", "QSplitter", "splitter_horizontal_droit", {}},
+        {"frame_gauche", "QFrame", "splitter_horizontal_gauche", {}},
+        {"verticalLayout", "QVBoxLayout", "frame_gauche", {}},
+        {"horizontalLayout", "QHBoxLayout", "verticalLayout", {}},
+        {"label", "QLabel", "frame_gauche", "Liste des fichiers :"},
+        {"line_4", "QFrame", "frame_gauche", {}},
+        {"line", "QFrame", "frame_gauche", {}},
+        {"treeView", "liste_boite", "frame_gauche", {}},
+        {"frame", "QFrame", "frame_gauche", {}},
+        {"verticalLayout_14", "QVBoxLayout", "frame", {}},
+        {"frame_left_down", "QDockWidget", "frame", {}},
+        {"dockWidgetContents_6", "QWidget", "frame_left_down", {}},
+        {"verticalLayout_12", "QVBoxLayout", "dockWidgetContents_6", {}},
+        {"zone_info_boite", "QTextEdit", "dockWidgetContents_6", {}},
+        {"splitter_vertical", "QSplitter", "splitter_horizontal_gauche", {}},
+        {"frame_droit_haut", "QFrame", "splitter_vertical", {}},
+        {"verticalLayout_2", "QVBoxLayout", "frame_droit_haut", {}},
+        {"horizontalLayout_2", "QHBoxLayout", "verticalLayout_2", {}},
+        {"label_2", "QLabel", "frame_droit_haut", QStringLiteral("Visualisalisation de résultat :")},
+        {"line_2", "QFrame", "frame_droit_haut", {}},
+        {"line_3", "QFrame", "frame_droit_haut", {}},
+        {"stackedWidget", "QStackedWidget", "frame_droit_haut", {}},
+        {"page", "QWidget", "stackedWidget", {}},
+        {"verticalLayout_7", "QVBoxLayout", "page", {}},
+        {"widget_opengl", "gl_widget", "page", {}},
+        {"page_2", "QWidget", "stackedWidget", {}},
+        {"frame_droit_bas", "QFrame", "splitter_vertical", {}},
+        {"verticalLayout_3", "QVBoxLayout", "frame_droit_bas", {}},
+        {"horizontalLayout_3", "QHBoxLayout", "verticalLayout_3", {}},
+        {"label_3", "QLabel", "frame_droit_bas", "Sortie de l'application :"},
+        {"line_5", "QFrame", "frame_droit_bas", {}},
+        {"line_6", "QFrame", "frame_droit_bas", {}},
+        {"sortie_application", "QTextEdit", "frame_droit_bas", {}},
+        {"splitter_vue_2_3", "QSplitter", "splitter_horizontal_droit", {}},
+        {"splitter_vue_1_2", "QSplitter", "splitter_vue_2_3", {}},
+        {"frame_vue_1", "QFrame", "splitter_vue_1_2", {}},
+        {"verticalLayout_9", "QVBoxLayout", "frame_vue_1", {}},
+        {"horizontalLayout_4", "QHBoxLayout", "verticalLayout_9", {}},
+        {"label_4", "QLabel", "frame_vue_1", "Vue de l'axe X"},
+        {"line_7", "QFrame", "frame_vue_1", {}},
+        {"line_8", "QFrame", "frame_vue_1", {}},
+        {"stackedWidget_2", "QStackedWidget", "frame_vue_1", {}},
+        {"page_3", "QWidget", "stackedWidget_2", {}},
+        {"verticalLayout_4", "QVBoxLayout", "page_3", {}},
+        {"widget_gl_axe_x", "gl_widget", "page_3", {}},
+        {"page_4", "QWidget", "stackedWidget_2", {}},
+        {"frame_vue_2", "QFrame", "splitter_vue_1_2", {}},
+        {"verticalLayout_10", "QVBoxLayout", "frame_vue_2", {}},
+        {"horizontalLayout_5", "QHBoxLayout", "verticalLayout_10", {}},
+        {"label_5", "QLabel", "frame_vue_2", "Vue de l'axe Y"},
+        {"line_9", "QFrame", "frame_vue_2", {}},
+        {"line_11", "QFrame", "frame_vue_2", {}},
+        {"stackedWidget_3", "QStackedWidget", "frame_vue_2", {}},
+        {"page_5", "QWidget", "stackedWidget_3", {}},
+        {"verticalLayout_5", "QVBoxLayout", "page_5", {}},
+        {"widget_gl_axe_y", "gl_widget", "page_5", {}},
+        {"page_6", "QWidget", "stackedWidget_3", {}},
+        {"frame_vue_3", "QFrame", "splitter_vue_2_3", {}},
+        {"verticalLayout_11", "QVBoxLayout", "frame_vue_3", {}},
+        {"horizontalLayout_6", "QHBoxLayout", "verticalLayout_11", {}},
+        {"label_6", "QLabel", "frame_vue_3", "Vue de l'axe Z"},
+        {"line_10", "QFrame", "frame_vue_3", {}},
+        {"line_12", "QFrame", "frame_vue_3", {}},
+        {"stackedWidget_4", "QStackedWidget", "frame_vue_3", {}},
+        {"page_7", "QWidget", "stackedWidget_4", {}},
+        {"verticalLayout_6", "QVBoxLayout", "page_7", {}},
+        {"widget_gl_axe_z", "gl_widget", "page_7", {}},
+        {"page_8", "QWidget", "stackedWidget_4", {}},
+        {"menuBar", "QMenuBar", "MainWindow", {}},
+        {"menuFicher", "QMenu", "menuBar", "Ficher"},
+        {"menuOption", "QMenu", "menuBar", "Option"},
+        {"menuAide", "QMenu", "menuBar", "Aide"},
+        {"mainToolBar", "QToolBar", "MainWindow", {}},
+        {"statusBar", "QStatusBar", "MainWindow", {}},
+    };
+    for (const object_row& row : rows)
+        QTest::newRow(row.name) << row.name << row.class_name << row.parent << row.text;
+}
+
+void tst_app::form_objects()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, class_name);
+    QFETCH(QString, parent);
+    QFETCH(QString, text);
+
+    const bare_form form;
+    const QList<QObject*> found = form.window.findChildren<QObject*>(name);
+    QCOMPARE(found.size(), 1);
+    const QObject* object = found.first();
+    QCOMPARE(QString(object->metaObject()->className()), class_name);
+    QVERIFY(object->parent());
+    QCOMPARE(object->parent()->objectName(), parent);
+    QCOMPARE(text_of(object), text);
+}
+
+void tst_app::form_frames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QFrame::Shape>("shape");
+    QTest::addColumn<QFrame::Shadow>("shadow");
+
+    for (const char* panel : {"frame_gauche", "frame_droit_haut", "frame_droit_bas", "frame_vue_1",
+                              "frame_vue_2", "frame_vue_3"})
+        QTest::newRow(panel) << panel << QFrame::Panel << QFrame::Sunken;
+    QTest::newRow("frame") << "frame" << QFrame::StyledPanel << QFrame::Raised;
+    for (const char* line : {"line_4", "line_2", "line_5", "line_7", "line_9", "line_10"})
+        QTest::newRow(line) << line << QFrame::VLine << QFrame::Sunken;
+    for (const char* line : {"line", "line_3", "line_6", "line_8", "line_11", "line_12"})
+        QTest::newRow(line) << line << QFrame::HLine << QFrame::Sunken;
+}
+
+void tst_app::form_frames()
+{
+    QFETCH(QString, name);
+    QFETCH(QFrame::Shape, shape);
+    QFETCH(QFrame::Shadow, shadow);
+
+    const bare_form form;
+    const auto* frame = form.find<QFrame>(name);
+    QVERIFY(frame);
+    QCOMPARE(frame->frameShape(), shape);
+    QCOMPARE(frame->frameShadow(), shadow);
+}
+
+void tst_app::form_layouts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("spacing");
+    QTest::addColumn<int>("margin");
+    QTest::addColumn<QStringList>("items");
+
+    QTest::newRow("verticalLayout_8") << "verticalLayout_8" << 6 << 11
+                                      << QStringList{"splitter_horizontal_droit"};
+    QTest::newRow("verticalLayout_14") << "verticalLayout_14" << 0 << 0
+                                       << QStringList{"frame_left_down"};
+    QTest::newRow("verticalLayout_12") << "verticalLayout_12" << 0 << 0
+                                       << QStringList{"zone_info_boite"};
+
+    struct panel_row {
+        const char* layout;
+        const char* title_row;
+        const char* label;
+        const char* vertical_line;
+        const char* horizontal_line;
+        QStringList content;
+    };
+    const QList<panel_row> panels = {
+        {"verticalLayout", "horizontalLayout", "label", "line_4", "line", {"treeView", "frame"}},
+        {"verticalLayout_2", "horizontalLayout_2", "label_2", "line_2", "line_3", {"stackedWidget"}},
+        {"verticalLayout_3", "horizontalLayout_3", "label_3", "line_5", "line_6",
+         {"sortie_application"}},
+        {"verticalLayout_9", "horizontalLayout_4", "label_4", "line_7", "line_8",
+         {"stackedWidget_2"}},
+        {"verticalLayout_10", "horizontalLayout_5", "label_5", "line_9", "line_11",
+         {"stackedWidget_3"}},
+        {"verticalLayout_11", "horizontalLayout_6", "label_6", "line_10", "line_12",
+         {"stackedWidget_4"}},
+    };
+    for (const panel_row& panel : panels) {
+        QTest::newRow(panel.layout) << panel.layout << 0 << 0
+                                    << QStringList{panel.title_row, panel.horizontal_line} +
+                                           panel.content;
+        QTest::newRow(panel.title_row) << panel.title_row << 6 << 0
+                                       << QStringList{panel.label, panel.vertical_line, "spacer"};
+    }
+
+    const QList<QPair<const char*, const char*>> pages = {{"verticalLayout_7", "widget_opengl"},
+                                                          {"verticalLayout_4", "widget_gl_axe_x"},
+                                                          {"verticalLayout_5", "widget_gl_axe_y"},
+                                                          {"verticalLayout_6", "widget_gl_axe_z"}};
+    for (const auto& page : pages)
+        QTest::newRow(page.first) << page.first << 0 << 0 << QStringList{page.second};
+}
+
+void tst_app::form_layouts()
+{
+    QFETCH(QString, name);
+    QFETCH(int, spacing);
+    QFETCH(int, margin);
+    QFETCH(QStringList, items);
+
+    const bare_form form;
+    auto* layout = form.find<QLayout>(name);
+    QVERIFY(layout);
+    QCOMPARE(layout->spacing(), spacing);
+    QCOMPARE(layout->contentsMargins(), QMargins(margin, margin, margin, margin));
+    QStringList found;
+    for (int i = 0; i < layout->count(); ++i)
+        found << layout_item_name(layout->itemAt(i));
+    QCOMPARE(found, items);
+}
+
+void tst_app::form_title_spacers()
+{
+    const bare_form form;
+    for (const char* row : {"horizontalLayout", "horizontalLayout_2", "horizontalLayout_3",
+                            "horizontalLayout_4", "horizontalLayout_5", "horizontalLayout_6"}) {
+        auto* layout = form.find<QLayout>(row);
+        QVERIFY2(layout && layout->count() == 3, row);
+        const QSpacerItem* spacer = layout->itemAt(2)->spacerItem();
+        QVERIFY2(spacer, row);
+        QCOMPARE(spacer->sizeHint(), QSize(40, 20));
+        QCOMPARE(spacer->sizePolicy().horizontalPolicy(), QSizePolicy::Expanding);
+        QCOMPARE(spacer->sizePolicy().verticalPolicy(), QSizePolicy::Minimum);
+    }
+}
+
+void tst_app::form_splitters_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Qt::Orientation>("orientation");
+    QTest::addColumn<QStringList>("children");
+
+    QTest::newRow("splitter_horizontal_droit")
+        << "splitter_horizontal_droit" << Qt::Horizontal
+        << QStringList{"splitter_horizontal_gauche", "splitter_vue_2_3"};
+    QTest::newRow("splitter_horizontal_gauche") << "splitter_horizontal_gauche" << Qt::Horizontal
+                                                << QStringList{"frame_gauche", "splitter_vertical"};
+    QTest::newRow("splitter_vertical") << "splitter_vertical" << Qt::Vertical
+                                       << QStringList{"frame_droit_haut", "frame_droit_bas"};
+    QTest::newRow("splitter_vue_2_3") << "splitter_vue_2_3" << Qt::Vertical
+                                      << QStringList{"splitter_vue_1_2", "frame_vue_3"};
+    QTest::newRow("splitter_vue_1_2") << "splitter_vue_1_2" << Qt::Vertical
+                                      << QStringList{"frame_vue_1", "frame_vue_2"};
+}
+
+void tst_app::form_splitters()
+{
+    QFETCH(QString, name);
+    QFETCH(Qt::Orientation, orientation);
+    QFETCH(QStringList, children);
+
+    const bare_form form;
+    const auto* splitter = form.find<QSplitter>(name);
+    QVERIFY(splitter);
+    QCOMPARE(splitter->orientation(), orientation);
+    QStringList found;
+    for (int i = 0; i < splitter->count(); ++i)
+        found << splitter->widget(i)->objectName();
+    QCOMPARE(found, children);
+}
+
+void tst_app::form_style_sheets_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("style_sheet");
+
+    for (const char* label : {"label", "label_2", "label_3", "label_4", "label_5", "label_6"})
+        QTest::newRow(label) << label << "margin-left:5px;\ncolor:#003366;";
+    QTest::newRow("treeView") << "treeView" << "border:none;";
+    QTest::newRow("frame_left_down") << "frame_left_down"
+                                     << "background-color: rgb(255, 255, 255);";
+    QTest::newRow("zone_info_boite") << "zone_info_boite" << "border:none;\n";
+    QTest::newRow("sortie_application") << "sortie_application" << "border:none;";
+}
+
+void tst_app::form_style_sheets()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, style_sheet);
+
+    const bare_form form;
+    const auto* widget = form.find<QWidget>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->styleSheet(), style_sheet);
+}
+
+void tst_app::form_size_limits_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("minimum");
+    QTest::addColumn<QSize>("maximum");
+
+    const int unlimited = QWIDGETSIZE_MAX;
+    QTest::newRow("frame_droit_haut") << "frame_droit_haut" << QSize(400, 400)
+                                      << QSize(unlimited, unlimited);
+    QTest::newRow("frame") << "frame" << QSize(0, 0) << QSize(unlimited, 140);
+    QTest::newRow("frame_left_down") << "frame_left_down" << QSize(0, 0) << QSize(524287, 200);
+    QTest::newRow("zone_info_boite") << "zone_info_boite" << QSize(0, 100)
+                                     << QSize(unlimited, unlimited);
+}
+
+void tst_app::form_size_limits()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, minimum);
+    QFETCH(QSize, maximum);
+
+    const bare_form form;
+    const auto* widget = form.find<QWidget>(name);
+    QVERIFY(widget);
+    QCOMPARE(widget->minimumSize(), minimum);
+    QCOMPARE(widget->maximumSize(), maximum);
+}
+
+void tst_app::form_stacked_views_data()
+{
+    QTest::addColumn<QString>("stack");
+    QTest::addColumn<QString>("first_page");
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QString>("second_page");
+
+    QTest::newRow("main view") << "stackedWidget" << "page" << "widget_opengl" << "page_2";
+    QTest::newRow("X view") << "stackedWidget_2" << "page_3" << "widget_gl_axe_x" << "page_4";
+    QTest::newRow("Y view") << "stackedWidget_3" << "page_5" << "widget_gl_axe_y" << "page_6";
+    QTest::newRow("Z view") << "stackedWidget_4" << "page_7" << "widget_gl_axe_z" << "page_8";
+}
+
+void tst_app::form_stacked_views()
+{
+    QFETCH(QString, stack);
+    QFETCH(QString, first_page);
+    QFETCH(QString, view);
+    QFETCH(QString, second_page);
+
+    const bare_form form;
+    const auto* stacked = form.find<QStackedWidget>(stack);
+    QVERIFY(stacked);
+    QCOMPARE(stacked->count(), 2);
+    QCOMPARE(stacked->currentIndex(), 0);
+    QCOMPARE(stacked->widget(0)->objectName(), first_page);
+    QCOMPARE(stacked->widget(1)->objectName(), second_page);
+    QCOMPARE(stacked->widget(0)->findChildren<gl_widget*>(),
+             QList<gl_widget*>{form.find<gl_widget>(view)});
+    QVERIFY(stacked->widget(1)->findChildren<QWidget*>().isEmpty());
+}
+
+void tst_app::form_panes_and_dock()
+{
+    const bare_form form;
+    QCOMPARE(form.ui.zone_info_boite->isEnabled(), true);
+    QCOMPARE(form.ui.zone_info_boite->isReadOnly(), true);
+    QCOMPARE(form.ui.sortie_application->isReadOnly(), false);
+    QCOMPARE(form.ui.widget_opengl->focusPolicy(), Qt::ClickFocus);
+
+    const QDockWidget* dock = form.ui.frame_left_down;
+    QCOMPARE(dock->windowTitle(), QString());
+    QCOMPARE(dock->features(), QDockWidget().features());
+    QCOMPARE(dock->widget(), form.ui.dockWidgetContents_6);
+}
+
+void tst_app::form_menus()
+{
+    const bare_form form;
+    const Ui::MainWindow& ui = form.ui;
+    QCOMPARE(ui.menuBar->actions(), (QList<QAction*>{ui.menuFicher->menuAction(),
+                                                     ui.menuOption->menuAction(),
+                                                     ui.menuAide->menuAction()}));
+
+    const QList<QAction*> file_entries = ui.menuFicher->actions();
+    QCOMPARE(file_entries.size(), 3);
+    QCOMPARE(file_entries.at(0), ui.action_ouvrir_un_fichier);
+    QVERIFY(file_entries.at(1)->isSeparator());
+    QCOMPARE(file_entries.at(2), ui.actionQuitter);
+    QCOMPARE(ui.menuOption->actions(), QList<QAction*>{ui.actionOption});
+    QCOMPARE(ui.menuAide->actions(), QList<QAction*>{ui.action_propose});
+
+    QCOMPARE(ui.action_ouvrir_un_fichier->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    for (const QAction* action : {ui.actionQuitter, ui.actionOption, ui.action_propose})
+        QVERIFY(action->shortcut().isEmpty());
+}
+
+void tst_app::form_window_bars()
+{
+    const bare_form form;
+    const Ui::MainWindow& ui = form.ui;
+    QCOMPARE(form.window.centralWidget(), ui.centralWidget);
+    QCOMPARE(form.window.menuBar(), ui.menuBar);
+    QCOMPARE(ui.menuBar->geometry(), QRect(0, 0, 843, 20));
+    QCOMPARE(form.window.toolBarArea(ui.mainToolBar), Qt::TopToolBarArea);
+    QVERIFY(ui.mainToolBar->actions().isEmpty());
+    QCOMPARE(form.window.statusBar(), ui.statusBar);
+    QCOMPARE(ui.statusBar->currentMessage(), QString());
+}
+
+void tst_app::form_window_name_data()
+{
+    QTest::addColumn<QString>("preset");
+    QTest::addColumn<QString>("name");
+
+    QTest::newRow("no name yet") << QString() << "MainWindow";
+    QTest::newRow("name kept") << "fenetre_principale" << "fenetre_principale";
+}
+
+void tst_app::form_window_name()
+{
+    QFETCH(QString, preset);
+    QFETCH(QString, name);
+
+    QMainWindow window;
+    window.setObjectName(preset);
+    Ui::MainWindow ui;
+    ui.setupUi(&window);
+    QCOMPARE(window.objectName(), name);
+    QCOMPARE(window.size(), QSize(843, 609));
+    QCOMPARE(window.windowTitle(), QStringLiteral("MainWindow"));
+}
+
+void tst_app::form_retranslate_restores_texts()
+{
+    bare_form form;
+    Ui::MainWindow& ui = form.ui;
+    ui.label_2->setText("x");
+    ui.menuAide->setTitle("x");
+    ui.action_ouvrir_un_fichier->setShortcut(QKeySequence());
+    form.window.setWindowTitle("x");
+
+    ui.retranslateUi(&form.window);
+    QCOMPARE(ui.label_2->text(), QStringLiteral("Visualisalisation de résultat :"));
+    QCOMPARE(ui.menuAide->title(), QStringLiteral("Aide"));
+    QCOMPARE(ui.action_ouvrir_un_fichier->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+    QCOMPARE(form.window.windowTitle(), QStringLiteral("MainWindow"));
+}
+
+// ---- the main window ----------------------------------------------------------------------
+
+void tst_app::window_view_modes_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<int>("mode");
+
+    QTest::newRow("main view") << "widget_opengl" << 0;
+    QTest::newRow("X view") << "widget_gl_axe_x" << 1;
+    QTest::newRow("Y view") << "widget_gl_axe_y" << 2;
+    QTest::newRow("Z view") << "widget_gl_axe_z" << 3;
+}
+
+void tst_app::window_view_modes()
+{
+    QFETCH(QString, view);
+    QFETCH(int, mode);
+
+    const MainWindow window;
+    const auto* found = window.findChild<gl_widget*>(view);
+    QVERIFY(found);
+    QCOMPARE(found->view_mode(), mode);
+}
+
+void tst_app::window_splitter_proportions_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("second");
+
+    QTest::newRow("tree column and view column") << "splitter_horizontal_gauche" << 200 << 600;
+    QTest::newRow("everything else and axis views") << "splitter_horizontal_droit" << 800 << 220;
+    QTest::newRow("main view and output pane") << "splitter_vertical" << 600 << 180;
+}
+
+// The splitters fit the given sizes to the room they get, so what holds on screen is the ratio.
+void tst_app::window_splitter_proportions()
+{
+    QFETCH(QString, name);
+    QFETCH(int, first);
+    QFETCH(int, second);
+
+    MainWindow window;
+    show_and_wait(window);
+    const auto* splitter = window.findChild<QSplitter*>(name);
+    QVERIFY(splitter);
+    const QList<int> sizes = splitter->sizes();
+    QCOMPARE(sizes.size(), 2);
+    const int room = sizes.at(0) + sizes.at(1);
+    QVERIFY(room > 0);
+    const int expected_first = qRound(double(room) * first / (first + second));
+    QVERIFY2(qAbs(sizes.at(0) - expected_first) <= 2,
+             qPrintable(QStringLiteral("sizes %1, %2").arg(sizes.at(0)).arg(sizes.at(1))));
+}
+
+void tst_app::window_main_view_frame_has_no_minimum()
+{
+    const MainWindow window;
+    const auto* frame = window.findChild<QFrame*>("frame_droit_haut");
+    QVERIFY(frame);
+    QCOMPARE(frame->minimumSize(), QSize(0, 0));
+}
+
+void tst_app::window_language_change_restores_texts()
+{
+    MainWindow window;
+    auto* label = window.findChild<QLabel*>("label_3");
+    QVERIFY(label);
+    label->setText("x");
+    QEvent change(QEvent::LanguageChange);
+    QCoreApplication::sendEvent(&window, &change);
+    QCOMPARE(label->text(), QStringLiteral("Sortie de l'application :"));
+}
+
+void tst_app::window_about_command()
+{
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    std::cout << seed.toStdString() << std::endl;
+    auto* about = window.findChild<QAction*>("action_propose");
+    QVERIFY(about);
+    const QList<gl_widget*> before = top_level_views();
+
+    about->trigger();
+    QCOMPARE(paragraphs(*window.output_pane()), QStringList{seed} + banner);
+    about->trigger();
+    QCOMPARE(paragraphs(*window.output_pane()), QStringList{seed} + banner + banner);
+
+    QList<QPointer<gl_widget>> opened;
+    for (gl_widget* view : top_level_views())
+        if (!before.contains(view))
+            opened << view;
+    QCOMPARE(opened.size(), 2);
+    for (const QPointer<gl_widget>& view : opened) {
+        QVERIFY(view->isVisible());
+        QVERIFY(view->parentWidget() == nullptr);
+    }
+
+    opened.at(0)->close();
+    QTRY_VERIFY(opened.at(0).isNull());
+    QVERIFY(!opened.at(1).isNull());
+    opened.at(1)->close();
+    QTRY_VERIFY(opened.at(1).isNull());
+}
+
+void tst_app::window_keys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("still_visible");
+
+    QTest::newRow("Escape closes") << int(Qt::Key_Escape) << false;
+    QTest::newRow("a letter does nothing") << int(Qt::Key_A) << true;
+    QTest::newRow("F2 does nothing") << int(Qt::Key_F2) << true;
+}
+
+void tst_app::window_keys()
+{
+    QFETCH(int, key);
+    QFETCH(bool, still_visible);
+
+    MainWindow window;
+    show_and_wait(window);
+    QTest::keyClick(&window, Qt::Key(key));
+    QCOMPARE(window.isVisible(), still_visible);
+}
+
+void tst_app::window_inert_menu_entries_data()
+{
+    QTest::addColumn<QString>("action");
+
+    QTest::newRow("Quitter") << "actionQuitter";
+    QTest::newRow("Option") << "actionOption";
+}
+
+void tst_app::window_inert_menu_entries()
+{
+    QFETCH(QString, action);
+
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    std::cout << seed.toStdString() << std::endl;
+    show_and_wait(window);
+    const QList<gl_widget*> views = top_level_views();
+
+    auto* entry = window.findChild<QAction*>(action);
+    QVERIFY(entry);
+    entry->trigger();
+    QCoreApplication::processEvents();
+
+    QVERIFY(window.isVisible());
+    QCOMPARE(paragraphs(*window.output_pane()), QStringList{seed});
+    QCOMPARE(top_level_views(), views);
+}
+
+void tst_app::window_ctrl_o_asks_for_a_session()
+{
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    std::cout << seed.toStdString() << std::endl;
+    show_and_wait(window);
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    QString caption;
+    QStringList filters;
+    QTimer cancel;
+    connect(&cancel, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+            cancel.stop();
+            caption = dialog->windowTitle();
+            filters = dialog->nameFilters();
+            dialog->reject();
+        }
+    });
+    cancel.start(10);
+    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+
+    QCOMPARE(caption, QStringLiteral("Ouvrir une instance"));
+    QCOMPARE(filters, (QStringList{"qarvel(*.qrv)", "Tous les fichiers (*)"}));
+    QCOMPARE(paragraphs(*window.output_pane()), QStringList{seed});
+    QVERIFY(window.isVisible());
+}
+
 QTEST_MAIN(tst_app)
 #include "tst_app.moc"
