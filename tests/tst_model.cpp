@@ -1,4 +1,505 @@
+#include "model/box.h"
+#include "model/box_moves.h"
+#include "model/dimension.h"
+#include "model/occupancy_grid.h"
+#include "model/packing_check.h"
+#include "model/palette.h"
+#include "model/session.h"
+
+#include <QRandomGenerator>
+#include <QStringList>
+#include <QVector>
 #include <QtTest>
-class tst_model : public QObject { Q_OBJECT };
-QTEST_MAIN(tst_model)
+
+#include <limits>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A box as a file would give it: position, extents along x, z, y, and its id.
+struct box_spec {
+    int px, py, pz;
+    int length, width, height;
+    QString id;
+};
+
+std::unique_ptr<box> make_box(const box_spec& spec)
+{
+    auto b = std::make_unique<box>(position(spec.px, spec.py, spec.pz),
+                                   dimension(spec.length, spec.width, spec.height));
+    b->id = spec.id;
+    return b;
+}
+
+QStringList outside_message(const QString& id)
+{
+    return {QString(),
+            "Erreur: il existe des boites qui depassent la taille de conteneur. [boite " + id + "]",
+            QString()};
+}
+
+QStringList collision_message(const QString& id)
+{
+    return {QString(), "Erreur: collision detectee [boite " + id + "]", QString()};
+}
+
+// How many boxes cover each cell of the container, counted straight from the boxes' corners
+// and extents, without the grid.
+class coverage {
+public:
+    explicit coverage(const dimension& container)
+        : length(container.length()), width(container.width()), height(container.height()),
+          counts(std::size_t(length) * std::size_t(width) * std::size_t(height), 0)
+    {
+    }
+
+    void add(const box& b)
+    {
+        const position& p = b.position;
+        const dimension& d = b.dimension;
+        for (int x = p.px; x < p.px + d.length(); ++x)
+            for (int z = p.pz; z < p.pz + d.width(); ++z)
+                for (int y = p.py; y < p.py + d.height(); ++y) {
+                    QVERIFY2(x >= 0 && x < length && z >= 0 && z < width && y >= 0 && y < height,
+                             qPrintable(QStringLiteral("box %1 left the container").arg(b.id)));
+                    ++counts[index(x, z, y)];
+                }
+    }
+
+    int at(int x, int z, int y) const { return counts[index(x, z, y)]; }
+
+    int length, width, height;
+
+private:
+    std::size_t index(int x, int z, int y) const
+    {
+        return (std::size_t(x) * std::size_t(width) + std::size_t(z)) * std::size_t(height)
+               + std::size_t(y);
+    }
+
+    std::vector<int> counts;
+};
+
+// Fails the running test unless the grid holds exactly the cells the boxes cover, each by
+// one box only.
+void verify_grid_matches_boxes(const session& s)
+{
+    coverage expected(*s.container);
+    for (const auto& b : s.boxes) {
+        expected.add(*b);
+        if (QTest::currentTestFailed())
+            return;
+    }
+    for (int x = 0; x < expected.length; ++x)
+        for (int z = 0; z < expected.width; ++z)
+            for (int y = 0; y < expected.height; ++y) {
+                const int covering = expected.at(x, z, y);
+                if (covering <= 1 && s.grid->cell(x, z, y) == (covering == 1))
+                    continue;
+                QFAIL(qPrintable(QStringLiteral("cell [%1][%2][%3] is covered by %4 boxes, "
+                                                "the grid says %5")
+                                     .arg(x).arg(z).arg(y).arg(covering)
+                                     .arg(s.grid->cell(x, z, y) ? "taken" : "free")));
+            }
+}
+
+// Adds the box to the session the way the reader does, when the packing check accepts it.
+bool try_place(session& s, const box_spec& spec)
+{
+    auto b = make_box(spec);
+    QStringList report;
+    if (check_box(*s.grid, *s.container, *b, report))
+        return false;
+    mark_box(*s.grid, *b);
+    s.boxes.push_back(std::move(b));
+    return true;
+}
+
+std::unique_ptr<session> make_empty_session(const dimension& container)
+{
+    auto s = std::make_unique<session>();
+    s->container = std::make_unique<dimension>(container);
+    s->grid = std::make_unique<occupancy_grid>(container);
+    return s;
+}
+
+// Null unless every box passes the check.
+std::unique_ptr<session> make_session(const dimension& container,
+                                      const QVector<box_spec>& boxes)
+{
+    auto s = make_empty_session(container);
+    for (const box_spec& spec : boxes)
+        if (!try_place(*s, spec))
+            return nullptr;
+    return s;
+}
+
+std::vector<bool> snapshot(const occupancy_grid& grid)
+{
+    std::vector<bool> cells;
+    for (int x = 0; x < grid.length(); ++x)
+        for (int z = 0; z < grid.width(); ++z)
+            for (int y = 0; y < grid.height(); ++y)
+                cells.push_back(grid.cell(x, z, y));
+    return cells;
+}
+
+// Container of the check table: every extent differs, so a check that pairs a position with
+// the wrong extent gives another answer.
+const dimension check_container(10, 8, 6);  // x, z, y
+
+struct check_case {
+    QVector<box_spec> earlier;  // already accepted and marked
+    box_spec tested;
+    QStringList report;         // empty when the box passes
+};
+
+struct move_case {
+    QVector<box_spec> boxes;
+    int moved;
+    int direction;
+    bool allowed;
+};
+
+}  // namespace
+
+Q_DECLARE_METATYPE(check_case)
+Q_DECLARE_METATYPE(move_case)
+
+class tst_model : public QObject {
+    Q_OBJECT
+
+private slots:
+    void dimension_keeps_low_16_bits_unsigned_data();
+    void dimension_keeps_low_16_bits_unsigned();
+    void palette_entry_for_colour_data();
+    void palette_entry_for_colour();
+    void palette_repeats_two_entries();
+    void check_and_mark_data();
+    void check_and_mark();
+    void marked_cells_are_the_boxes_cells();
+    void grid_budget_data();
+    void grid_budget();
+    void moves_data();
+    void moves();
+    void box_covering_no_cell_moves_without_touching_the_grid();
+    void random_moves_keep_grid_equal_to_boxes();
+};
+
+void tst_model::dimension_keeps_low_16_bits_unsigned_data()
+{
+    QTest::addColumn<int>("given");
+    QTest::addColumn<int>("stored");
+    QTest::newRow("small value") << 37 << 37;
+    QTest::newRow("largest 16-bit value") << 65535 << 65535;
+    QTest::newRow("65536 wraps to 0") << 65536 << 0;
+    QTest::newRow("65600 wraps to 64") << 65600 << 64;
+    QTest::newRow("-1 reads as 65535") << -1 << 65535;
+    QTest::newRow("zero") << 0 << 0;
+}
+
+void tst_model::dimension_keeps_low_16_bits_unsigned()
+{
+    QFETCH(int, given);
+    QFETCH(int, stored);
+    const dimension on_length(given, 1, 2);
+    const dimension on_width(1, given, 2);
+    const dimension on_height(1, 2, given);
+    QCOMPARE(on_length.length(), stored);
+    QCOMPARE(on_width.width(), stored);
+    QCOMPARE(on_height.height(), stored);
+    QCOMPARE(on_length.width(), 1);
+    QCOMPARE(on_length.height(), 2);
+}
+
+void tst_model::palette_entry_for_colour_data()
+{
+    QTest::addColumn<int>("color");
+    QTest::addColumn<int>("entry");
+    QTest::newRow("0") << 0 << 0;
+    QTest::newRow("15") << 15 << 15;
+    QTest::newRow("16 wraps to 0") << 16 << 0;
+    QTest::newRow("18 wraps to 2") << 18 << 2;
+    QTest::newRow("23 wraps to 7") << 23 << 7;
+    QTest::newRow("-1 is the last entry") << -1 << 15;
+    QTest::newRow("-16 is the first entry") << -16 << 0;
+    QTest::newRow("-17 is the last entry") << -17 << 15;
+    QTest::newRow("largest int") << std::numeric_limits<int>::max() << 15;
+    QTest::newRow("smallest int") << std::numeric_limits<int>::min() << 0;
+}
+
+void tst_model::palette_entry_for_colour()
+{
+    QFETCH(int, color);
+    QFETCH(int, entry);
+    QCOMPARE(&palette::entry_for(color), &palette::entries()[std::size_t(entry)]);
+}
+
+void tst_model::palette_repeats_two_entries()
+{
+    const auto same = [](const palette::rgb& a, const palette::rgb& b) {
+        return a.red == b.red && a.green == b.green && a.blue == b.blue;
+    };
+    QVERIFY(same(palette::entry_for(7), palette::entry_for(10)));
+    QVERIFY(same(palette::entry_for(8), palette::entry_for(13)));
+    QVERIFY(!same(palette::entry_for(7), palette::entry_for(8)));
+    const palette::rgb& red = palette::entry_for(2);
+    QCOMPARE(red.red, 221);
+    QCOMPARE(red.green, 0);
+    QCOMPARE(red.blue, 0);
+}
+
+void tst_model::check_and_mark_data()
+{
+    QTest::addColumn<check_case>("row");
+    const box_spec left_half{0, 0, 0, 4, 8, 3, "L"};
+    const box_spec whole{0, 0, 0, 10, 8, 6, "W"};
+    const int near_limit = std::numeric_limits<int>::max() - 4;
+
+    QTest::newRow("fills the container exactly") << check_case{{}, whole, {}};
+    QTest::newRow("touching the x wall") << check_case{{}, {6, 0, 0, 4, 1, 1, "1"}, {}};
+    QTest::newRow("touching the y wall") << check_case{{}, {0, 3, 0, 1, 1, 3, "1"}, {}};
+    QTest::newRow("touching the z wall") << check_case{{}, {0, 0, 5, 1, 3, 1, "1"}, {}};
+    QTest::newRow("one past the x wall")
+        << check_case{{}, {7, 0, 0, 4, 1, 1, "x7"}, outside_message("x7")};
+    QTest::newRow("one past the y wall")
+        << check_case{{}, {0, 4, 0, 1, 1, 3, "y4"}, outside_message("y4")};
+    QTest::newRow("one past the z wall")
+        << check_case{{}, {0, 0, 6, 1, 3, 1, "z6"}, outside_message("z6")};
+    QTest::newRow("too long and too high gives one message")
+        << check_case{{}, {5, 5, 0, 6, 1, 2, "2"}, outside_message("2")};
+    QTest::newRow("past all three walls gives one message")
+        << check_case{{}, {9, 5, 7, 2, 2, 2, "3"}, outside_message("3")};
+    // The container is 8 wide (z) and 6 high (y): these rows fail or pass the other way
+    // round when height and width, or py and pz, are swapped.
+    QTest::newRow("height 7 is too high though it would fit the width")
+        << check_case{{}, {0, 0, 0, 1, 1, 7, "h"}, outside_message("h")};
+    QTest::newRow("width 7 fits though it would not fit the height")
+        << check_case{{}, {0, 0, 0, 1, 7, 1, "w"}, {}};
+    QTest::newRow("py 6 is past the top though it would fit the width")
+        << check_case{{}, {0, 6, 0, 1, 1, 1, "py"}, outside_message("py")};
+    QTest::newRow("pz 7 fits though it would be past the top")
+        << check_case{{}, {0, 0, 7, 1, 1, 1, "pz"}, {}};
+    QTest::newRow("negative px") << check_case{{}, {-1, 0, 0, 2, 1, 1, "n"}, outside_message("n")};
+    QTest::newRow("negative py") << check_case{{}, {0, -1, 0, 1, 1, 2, "n"}, outside_message("n")};
+    QTest::newRow("negative pz") << check_case{{}, {0, 0, -1, 1, 2, 1, "n"}, outside_message("n")};
+    QTest::newRow("negative px even over a taken cell")
+        << check_case{{whole}, {-1, 0, 0, 2, 1, 1, "n"}, outside_message("n")};
+    QTest::newRow("px near 2^31 plus length")
+        << check_case{{}, {near_limit, 0, 0, 10, 1, 1, "big"}, outside_message("big")};
+    QTest::newRow("py near 2^31 plus height")
+        << check_case{{}, {0, near_limit, 0, 1, 1, 10, "big"}, outside_message("big")};
+    QTest::newRow("pz near 2^31 plus width")
+        << check_case{{}, {0, 0, near_limit, 1, 10, 1, "big"}, outside_message("big")};
+    QTest::newRow("sharing a face on x")
+        << check_case{{left_half}, {4, 0, 0, 6, 8, 3, "R"}, {}};
+    QTest::newRow("resting on top")
+        << check_case{{left_half}, {0, 3, 0, 4, 8, 3, "T"}, {}};
+    QTest::newRow("sharing one cell")
+        << check_case{{left_half}, {3, 2, 7, 2, 1, 1, "c"}, collision_message("c")};
+    QTest::newRow("identical box collides under its own id")
+        << check_case{{left_half}, {0, 0, 0, 4, 8, 3, "second"}, collision_message("second")};
+    QTest::newRow("one taken cell in the far corner")
+        << check_case{{{9, 5, 7, 1, 1, 1, "corner"}}, {0, 0, 0, 10, 8, 6, "all"},
+                      collision_message("all")};
+    QTest::newRow("outside wins over collision")
+        << check_case{{left_half}, {0, 0, 0, 11, 1, 1, "o"}, outside_message("o")};
+    QTest::newRow("zero length inside a taken block passes")
+        << check_case{{whole}, {2, 2, 2, 0, 3, 3, "flat"}, {}};
+    QTest::newRow("zero height inside a taken block passes")
+        << check_case{{whole}, {2, 2, 2, 3, 3, 0, "flat"}, {}};
+    QTest::newRow("zero length on the x wall passes")
+        << check_case{{}, {10, 0, 0, 0, 1, 1, "flat"}, {}};
+    QTest::newRow("zero length beyond the x wall")
+        << check_case{{}, {11, 0, 0, 0, 1, 1, "flat"}, outside_message("flat")};
+    QTest::newRow("zero height beyond the top")
+        << check_case{{}, {0, 7, 0, 1, 1, 0, "flat"}, outside_message("flat")};
+    QTest::newRow("empty id")
+        << check_case{{left_half}, {0, 0, 0, 4, 8, 3, QString()}, collision_message(QString())};
+}
+
+void tst_model::check_and_mark()
+{
+    QFETCH(check_case, row);
+    occupancy_grid grid(check_container);
+    coverage expected(check_container);
+    for (const box_spec& spec : row.earlier) {
+        const auto earlier = make_box(spec);
+        mark_box(grid, *earlier);
+        expected.add(*earlier);
+    }
+    const std::vector<bool> before = snapshot(grid);
+    const auto tested = make_box(row.tested);
+
+    QStringList report;
+    const bool faulty = check_box(grid, check_container, *tested, report);
+
+    QCOMPARE(report, row.report);
+    QCOMPARE(faulty, !row.report.isEmpty());
+    QVERIFY2(snapshot(grid) == before, "the check changed the grid");
+    if (faulty)
+        return;
+
+    mark_box(grid, *tested);
+    expected.add(*tested);
+    for (int x = 0; x < expected.length; ++x)
+        for (int z = 0; z < expected.width; ++z)
+            for (int y = 0; y < expected.height; ++y)
+                QCOMPARE(grid.cell(x, z, y), expected.at(x, z, y) > 0);
+}
+
+void tst_model::marked_cells_are_the_boxes_cells()
+{
+    const dimension container(7, 5, 4);
+    const QVector<box_spec> boxes = {
+        {0, 0, 0, 3, 5, 2, "a"}, {3, 0, 0, 4, 2, 4, "b"}, {0, 2, 0, 3, 5, 2, "c"},
+        {3, 0, 2, 4, 3, 1, "d"}, {6, 3, 4, 0, 1, 1, "flat"}, {3, 1, 2, 2, 3, 1, "e"},
+    };
+    const auto s = make_session(container, boxes);
+    QVERIFY2(s, "the boxes of this test must fit");
+    QCOMPARE(s->grid->taken_count(), int64_t(30 + 32 + 30 + 12 + 0 + 6));
+    verify_grid_matches_boxes(*s);
+}
+
+void tst_model::grid_budget_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<bool>("fits");
+    QTest::newRow("largest container") << 65535 << 65535 << 65535 << false;
+    QTest::newRow("three layers of the largest floor") << 65535 << 65535 << 3 << false;
+    QTest::newRow("two layers of the largest floor") << 65535 << 65535 << 2 << true;
+    QTest::newRow("40000 x 40000 x 1") << 40000 << 40000 << 1 << true;
+    QTest::newRow("pallet area in cm") << 1200 << 800 << 240 << true;
+    QTest::newRow("no cell at all") << 0 << 65535 << 65535 << true;
+}
+
+void tst_model::grid_budget()
+{
+    QFETCH(int, length);
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(bool, fits);
+    const dimension container(length, width, height);
+    QCOMPARE(occupancy_grid::fits_budget(container), fits);
+    QCOMPARE(occupancy_grid::bytes_needed(container) <= occupancy_grid::memory_budget, fits);
+}
+
+void tst_model::moves_data()
+{
+    QTest::addColumn<move_case>("row");
+    // Container 6 long (x), 5 wide (z), 4 high (y).
+    const box_spec at_origin{0, 0, 0, 2, 2, 2, "o"};
+    const box_spec at_far_corner{4, 0, 3, 2, 2, 2, "f"};
+    const box_spec neighbour_on_x{2, 0, 0, 1, 1, 1, "nx"};   // touches one cell of at_origin's +x face
+    const box_spec neighbour_on_z{1, 1, 2, 1, 1, 1, "nz"};   // touches one cell of its +z face
+    const box_spec resting_on_top{0, 2, 0, 2, 2, 2, "t"};
+    const box_spec floating{3, 2, 1, 1, 1, 1, "fl"};
+
+    QTest::newRow("-x at the x = 0 wall") << move_case{{at_origin}, 0, towards_minus_x, false};
+    QTest::newRow("+x along free space") << move_case{{at_origin}, 0, towards_plus_x, true};
+    QTest::newRow("+x at the far x wall")
+        << move_case{{at_far_corner}, 0, towards_plus_x, false};
+    QTest::newRow("-x away from the far wall")
+        << move_case{{at_far_corner}, 0, towards_minus_x, true};
+    QTest::newRow("-z at the z = 0 wall") << move_case{{at_origin}, 0, towards_minus_z, false};
+    QTest::newRow("+z along free space") << move_case{{at_origin}, 0, towards_plus_z, true};
+    QTest::newRow("+z at the far z wall")
+        << move_case{{at_far_corner}, 0, towards_plus_z, false};
+    QTest::newRow("-z away from the far wall")
+        << move_case{{at_far_corner}, 0, towards_minus_z, true};
+    QTest::newRow("+x against one cell of another box")
+        << move_case{{at_origin, neighbour_on_x}, 0, towards_plus_x, false};
+    QTest::newRow("+z against one cell of another box")
+        << move_case{{at_origin, neighbour_on_z}, 0, towards_plus_z, false};
+    QTest::newRow("-x of the neighbour against the first box")
+        << move_case{{at_origin, neighbour_on_x}, 1, towards_minus_x, false};
+    QTest::newRow("down on the floor") << move_case{{at_origin}, 0, towards_minus_y, false};
+    QTest::newRow("down onto another box")
+        << move_case{{at_origin, resting_on_top}, 1, towards_minus_y, false};
+    QTest::newRow("down when floating") << move_case{{floating}, 0, towards_minus_y, true};
+    QTest::newRow("unknown direction") << move_case{{floating}, 0, 5, false};
+    QTest::newRow("negative direction") << move_case{{floating}, 0, -1, false};
+}
+
+void tst_model::moves()
+{
+    QFETCH(move_case, row);
+    const auto s = make_session(dimension(6, 5, 4), row.boxes);
+    QVERIFY2(s, "the boxes of this row must fit");
+    QCOMPARE(box_moves::can_move(*s, row.direction, row.moved), row.allowed);
+    if (!row.allowed)
+        return;
+
+    const box& moved = *s->boxes[std::size_t(row.moved)];
+    const position before = moved.position;
+    box_moves::shift(*s, row.direction, row.moved);
+    const int dx = row.direction == towards_minus_x ? -1 : row.direction == towards_plus_x ? 1 : 0;
+    const int dz = row.direction == towards_minus_z ? -1 : row.direction == towards_plus_z ? 1 : 0;
+    const int dy = row.direction == towards_minus_y ? -1 : 0;
+    QCOMPARE(moved.position.px, before.px + dx);
+    QCOMPARE(moved.position.py, before.py + dy);
+    QCOMPARE(moved.position.pz, before.pz + dz);
+    verify_grid_matches_boxes(*s);
+}
+
+void tst_model::box_covering_no_cell_moves_without_touching_the_grid()
+{
+    // Leading and trailing layers coincide for the first box on x and for the second on y;
+    // the column against the far wall must keep its cells and no other cell may be taken.
+    const auto s = make_session(dimension(4, 3, 3), {{1, 0, 0, 0, 2, 2, "thin"},
+                                                      {0, 2, 0, 2, 2, 0, "flat"},
+                                                      {3, 0, 0, 1, 3, 3, "column"}});
+    QVERIFY(s);
+    const std::vector<bool> before = snapshot(*s->grid);
+    const struct {
+        int index;
+        int direction;
+    } moves[] = {{0, towards_plus_x}, {0, towards_minus_x}, {0, towards_plus_z},
+                 {1, towards_minus_y}, {1, towards_minus_y}};
+    for (const auto& move : moves) {
+        QVERIFY(box_moves::can_move(*s, move.direction, move.index));
+        box_moves::shift(*s, move.direction, move.index);
+        QVERIFY2(snapshot(*s->grid) == before,
+                 qPrintable(QStringLiteral("box %1, direction %2").arg(move.index)
+                                .arg(move.direction)));
+    }
+    QVERIFY(!box_moves::can_move(*s, towards_minus_y, 1));
+    const position& thin = s->boxes[0]->position;
+    QCOMPARE(thin.px, 1);
+    QCOMPARE(thin.pz, 1);
+    QCOMPARE(s->boxes[1]->position.py, 0);
+}
+
+void tst_model::random_moves_keep_grid_equal_to_boxes()
+{
+    QRandomGenerator random(20240611);
+    const auto s = make_empty_session(dimension(12, 9, 7));
+    // Random boxes, some covering no cell, kept only where the check accepts them.
+    for (int attempt = 0; attempt < 400 && s->boxes.size() < 30; ++attempt) {
+        try_place(*s, {random.bounded(12), random.bounded(7), random.bounded(9),
+                       random.bounded(4), random.bounded(1, 4), random.bounded(1, 4),
+                       QString::number(attempt)});
+    }
+    QVERIFY(s->boxes.size() >= 20);
+
+    int carried_out = 0;
+    for (int step = 0; step < 6000; ++step) {
+        const int index = random.bounded(int(s->boxes.size()));
+        const int d = random.bounded(5);
+        if (!box_moves::can_move(*s, d, index))
+            continue;
+        box_moves::shift(*s, d, index);
+        ++carried_out;
+        verify_grid_matches_boxes(*s);
+        if (QTest::currentTestFailed())
+            QFAIL(qPrintable(QStringLiteral("after move %1 (box %2, direction %3)")
+                                 .arg(step).arg(index).arg(d)));
+    }
+    QVERIFY(carried_out > 1000);
+}
+
+QTEST_APPLESS_MAIN(tst_model)
 #include "tst_model.moc"
