@@ -1,4 +1,424 @@
+#include "browser/liste_boite.h"
+#include "model/box.h"
+
+#include <QHeaderView>
+#include <QIcon>
+#include <QImage>
+#include <QItemSelectionModel>
+#include <QStandardItem>
+#include <QStandardItemModel>
 #include <QtTest>
-class tst_browser : public QObject { Q_OBJECT };
+
+#include <memory>
+#include <vector>
+
+Q_DECLARE_METATYPE(QStandardItem*)
+
+namespace {
+
+QString node_key(const QStandardItem* item)
+{
+    return item->data(Qt::AccessibleTextRole).toString();
+}
+
+QImage icon_image(const QStandardItem* item)
+{
+    return item->icon().pixmap(16, 16).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+QImage resource_image(const QString& path)
+{
+    return QImage(path).convertToFormat(QImage::Format_RGB32);
+}
+
+// A shown tree and the box records its nodes were made from; the tree refers to no record,
+// but the records outlive it all the same, as the sessions do in the program.
+struct shown_tree {
+    shown_tree()
+    {
+        tree.resize(320, 480);
+        tree.show();
+    }
+
+    bool exposed() { return QTest::qWaitForWindowExposed(&tree); }
+
+    const box* make_box(const QString& id)
+    {
+        boxes.push_back(std::make_unique<box>(position(0, 0, 0), dimension(1, 1, 1)));
+        boxes.back()->id = id;
+        return boxes.back().get();
+    }
+
+    QStandardItem* add_session_with(const QString& name, const QStringList& ids)
+    {
+        QStandardItem* session_item = tree.add_session_item(name);
+        for (const QString& id : ids)
+            tree.add_box_item(session_item, make_box(id));
+        return session_item;
+    }
+
+    QStandardItemModel* model() const { return qobject_cast<QStandardItemModel*>(tree.model()); }
+
+    QPoint centre_of(const QStandardItem* item) const
+    {
+        return tree.visualRect(item->index()).center();
+    }
+
+    std::vector<std::unique_ptr<box>> boxes;
+    liste_boite tree;
+};
+
+}  // namespace
+
+class tst_browser : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void root_node_alone();
+    void unnamed_sessions_are_numbered_around_named_ones();
+    void sessions_of_the_same_name_stay_distinct();
+    void box_node_describes_its_box_data();
+    void box_node_describes_its_box();
+
+    void adding_a_session_selects_its_last_node_data();
+    void adding_a_session_selects_its_last_node();
+    void select_box_item_takes_the_first_node_of_an_id();
+    void select_box_item_ignores_what_it_cannot_find_data();
+    void select_box_item_ignores_what_it_cannot_find();
+
+    void click_on_node_data();
+    void click_on_node();
+    void double_click_on_node_data();
+    void double_click_on_node();
+
+    void resource_images_load_data();
+    void resource_images_load();
+    void tree_icons_differ_data();
+    void tree_icons_differ();
+};
+
+void tst_browser::initTestCase()
+{
+    qRegisterMetaType<QStandardItem*>();
+}
+
+void tst_browser::root_node_alone()
+{
+    shown_tree t;
+    QVERIFY(t.exposed());
+    QStandardItemModel* model = t.model();
+    QVERIFY(model);
+    QCOMPARE(model->rowCount(), 1);
+    QCOMPARE(model->columnCount(), 1);
+
+    QStandardItem* root = model->item(0);
+    QCOMPARE(root, t.tree.root());
+    QCOMPARE(root->text(), QStringLiteral("Listes"));
+    QVERIFY(node_key(root).isEmpty());
+    QVERIFY(!root->isEditable());
+    QCOMPARE(root->rowCount(), 0);
+    QVERIFY(!root->icon().isNull());
+    QCOMPARE(icon_image(root), resource_image(":/liste/image/root.png"));
+
+    QCOMPARE(model->headerData(0, Qt::Horizontal, Qt::EditRole).toString(),
+             QStringLiteral("List :"));
+    QVERIFY(t.tree.header()->isHidden());
+}
+
+void tst_browser::unnamed_sessions_are_numbered_around_named_ones()
+{
+    shown_tree t;
+    QStandardItem* first = t.tree.add_session_item(QString());
+    QStandardItem* named = t.tree.add_session_item(QStringLiteral("essai"));
+    QStandardItem* second = t.tree.add_session_item(QStringLiteral(""));
+
+    QStandardItem* root = t.tree.root();
+    QCOMPARE(root->rowCount(), 3);
+    const QList<QStandardItem*> in_order = {first, named, second};
+    const QStringList texts = {"Session_1", "essai", "Session_2"};
+    for (int row = 0; row < 3; ++row) {
+        QStandardItem* item = root->child(row);
+        QCOMPARE(item, in_order[row]);
+        QCOMPARE(item->text(), texts[row]);
+        QCOMPARE(node_key(item), QStringLiteral("fichier"));
+        QVERIFY(item->isEditable());
+        QCOMPARE(icon_image(item), resource_image(":/liste/image/boxs.png"));
+    }
+}
+
+void tst_browser::sessions_of_the_same_name_stay_distinct()
+{
+    shown_tree t;
+    QStandardItem* first = t.add_session_with("pareil", {"a"});
+    QStandardItem* again = t.add_session_with("pareil", {"b"});
+
+    QVERIFY(first != again);
+    QCOMPARE(t.tree.root()->rowCount(), 2);
+    QCOMPARE(again->text(), first->text());
+    QCOMPARE(node_key(first->child(0)), QStringLiteral("a"));
+    QCOMPARE(node_key(again->child(0)), QStringLiteral("b"));
+}
+
+void tst_browser::box_node_describes_its_box_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("tool_tip");
+
+    QTest::newRow("number") << "12" << "box12" << "id : box12";
+    QTest::newRow("empty id") << "" << "box" << "id : box";
+    QTest::newRow("blanks kept") << " a b " << "box a b " << "id : box a b ";
+    QTest::newRow("markup kept") << "<b>x</b>" << "box<b>x</b>" << "id : box<b>x</b>";
+    QTest::newRow("the session key as id") << "fichier" << "boxfichier" << "id : boxfichier";
+}
+
+void tst_browser::box_node_describes_its_box()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, text);
+    QFETCH(QString, tool_tip);
+
+    shown_tree t;
+    QStandardItem* session_item = t.tree.add_session_item("s");
+    QStandardItem* item = t.tree.add_box_item(session_item, t.make_box(id));
+
+    QCOMPARE(item->parent(), session_item);
+    QCOMPARE(item->row(), 0);
+    QCOMPARE(item->text(), text);
+    QCOMPARE(item->toolTip(), tool_tip);
+    QCOMPARE(node_key(item), id);
+    QVERIFY(!(item->flags() & Qt::ItemIsEditable));
+    QCOMPARE(icon_image(item), resource_image(":/liste/image/box.png"));
+}
+
+void tst_browser::adding_a_session_selects_its_last_node_data()
+{
+    QTest::addColumn<QStringList>("ids");
+
+    QTest::newRow("three boxes") << QStringList{"1", "2", "3"};
+    QTest::newRow("one box") << QStringList{"seul"};
+    QTest::newRow("no box") << QStringList{};
+}
+
+void tst_browser::adding_a_session_selects_its_last_node()
+{
+    QFETCH(QStringList, ids);
+
+    shown_tree t;
+    t.add_session_with("avant", {"x", "y"});
+    t.tree.collapse(t.tree.root()->index());
+
+    QSignalSpy shown(&t.tree, qOverload<QStandardItem*>(&liste_boite::item_selected));
+    QSignalSpy described(&t.tree, &liste_boite::affiche_info_boite);
+    QStandardItem* session_item = t.add_session_with(QString(), ids);
+
+    QStandardItem* expected = ids.isEmpty() ? session_item : session_item->child(ids.size() - 1);
+    QCOMPARE(t.tree.selectionModel()->selectedIndexes(), QModelIndexList{expected->index()});
+    QCOMPARE(t.tree.currentIndex(), expected->index());
+    QVERIFY(t.tree.isExpanded(t.tree.root()->index()));
+    QVERIFY(t.tree.isExpanded(session_item->index()));
+    QCOMPARE(shown.count(), 0);
+    QCOMPARE(described.count(), 0);
+}
+
+void tst_browser::select_box_item_takes_the_first_node_of_an_id()
+{
+    shown_tree t;
+    QStandardItem* session_item = t.tree.add_session_item("s");
+    t.tree.add_box_item(session_item, t.make_box("autre"));
+    t.tree.add_box_item(session_item, t.make_box("double"));
+    const box* second_double = t.make_box("double");
+    t.tree.add_box_item(session_item, second_double);
+    t.tree.add_box_item(session_item, t.make_box("dernier"));
+    t.add_session_with("ailleurs", {"double"});
+    t.tree.collapse(session_item->index());
+    t.tree.collapse(t.tree.root()->index());
+
+    t.tree.select_box_item(session_item, second_double);
+
+    const QModelIndex first_double = session_item->child(1)->index();
+    QCOMPARE(t.tree.selectionModel()->selectedIndexes(), QModelIndexList{first_double});
+    QCOMPARE(t.tree.currentIndex(), first_double);
+    QVERIFY(t.tree.isExpanded(t.tree.root()->index()));
+    QVERIFY(t.tree.isExpanded(session_item->index()));
+}
+
+void tst_browser::select_box_item_ignores_what_it_cannot_find_data()
+{
+    QTest::addColumn<QString>("given_node");
+    QTest::addColumn<QString>("id");
+
+    QTest::newRow("root node") << "root" << "a";
+    QTest::newRow("box node") << "box" << "a";
+    QTest::newRow("unknown id") << "session" << "z";
+    QTest::newRow("id differing in case only") << "session" << "A";
+    QTest::newRow("empty id") << "session" << "";
+}
+
+void tst_browser::select_box_item_ignores_what_it_cannot_find()
+{
+    QFETCH(QString, given_node);
+    QFETCH(QString, id);
+
+    shown_tree t;
+    QStandardItem* session_item = t.add_session_with("s", {"a", "b"});
+    QStandardItem* other = t.add_session_with("t", {"c"});
+    t.tree.collapse(session_item->index());
+    QStandardItem* node = given_node == "root"  ? t.tree.root()
+                        : given_node == "box"   ? session_item->child(0)
+                                                : session_item;
+    const QModelIndex current_before = t.tree.currentIndex();
+    QCOMPARE(current_before, other->child(0)->index());
+
+    t.tree.select_box_item(node, t.make_box(id));
+
+    QCOMPARE(t.tree.currentIndex(), current_before);
+    QCOMPARE(t.tree.selectionModel()->selectedIndexes(), QModelIndexList{current_before});
+    QVERIFY(!t.tree.isExpanded(session_item->index()));
+}
+
+namespace {
+
+// One session with a box "7" and a box whose id is empty, for clicks on every kind of node.
+struct clickable_tree : shown_tree {
+    clickable_tree() { session_item = add_session_with("s", {"7", ""}); }
+
+    QStandardItem* node(const QString& kind) const
+    {
+        if (kind == "root")
+            return tree.root();
+        if (kind == "session")
+            return session_item;
+        return session_item->child(kind == "box" ? 0 : 1);
+    }
+
+    QStandardItem* session_item;
+};
+
+// The whole gesture as the window system delivers it; a lone double-click event would reach
+// the view without the press that makes the node the pressed one.
+void double_click(QWidget* widget, const QPoint& pos)
+{
+    QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, pos);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, pos);
+    QTest::mouseDClick(widget, Qt::LeftButton, Qt::NoModifier, pos);
+    QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, pos);
+}
+
+void add_node_kinds()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("emits");
+}
+
+}  // namespace
+
+void tst_browser::click_on_node_data()
+{
+    add_node_kinds();
+    QTest::newRow("root") << "root" << false;
+    QTest::newRow("session") << "session" << false;
+    QTest::newRow("box") << "box" << true;
+    QTest::newRow("box with empty id") << "empty id" << false;
+}
+
+void tst_browser::click_on_node()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, emits);
+
+    clickable_tree t;
+    QVERIFY(t.exposed());
+    QSignalSpy described(&t.tree, &liste_boite::affiche_info_boite);
+    QSignalSpy shown(&t.tree, qOverload<QStandardItem*>(&liste_boite::item_selected));
+
+    QTest::mouseClick(t.tree.viewport(), Qt::LeftButton, Qt::NoModifier, t.centre_of(t.node(kind)));
+
+    QCOMPARE(shown.count(), 0);
+    QCOMPARE(described.count(), emits ? 1 : 0);
+    if (emits) {
+        QCOMPARE(qvariant_cast<QStandardItem*>(described.at(0).at(0)), t.session_item);
+        QCOMPARE(described.at(0).at(1).toString(), QStringLiteral("7"));
+    }
+}
+
+void tst_browser::double_click_on_node_data()
+{
+    add_node_kinds();
+    QTest::newRow("root") << "root" << false;
+    QTest::newRow("session") << "session" << true;
+    QTest::newRow("box") << "box" << true;
+    QTest::newRow("box with empty id") << "empty id" << false;
+}
+
+void tst_browser::double_click_on_node()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, emits);
+
+    clickable_tree t;
+    QVERIFY(t.exposed());
+    QSignalSpy described(&t.tree, &liste_boite::affiche_info_boite);
+    QSignalSpy shown(&t.tree, qOverload<QStandardItem*>(&liste_boite::item_selected));
+
+    double_click(t.tree.viewport(), t.centre_of(t.node(kind)));
+
+    QCOMPARE(shown.count(), emits ? 1 : 0);
+    if (emits)
+        QCOMPARE(qvariant_cast<QStandardItem*>(shown.at(0).at(0)), t.session_item);
+    // The clicks of the gesture describe the box; nothing else is described.
+    if (kind != "box")
+        QCOMPARE(described.count(), 0);
+    else
+        QVERIFY(described.count() >= 1);
+}
+
+void tst_browser::resource_images_load_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("texture") << ":/textures/image/t1.jpg" << QSize(114, 118);
+    QTest::newRow("root icon") << ":/liste/image/root.png" << QSize(16, 16);
+    QTest::newRow("session icon") << ":/liste/image/boxs.png" << QSize(16, 16);
+    QTest::newRow("box icon") << ":/liste/image/box.png" << QSize(16, 16);
+}
+
+void tst_browser::resource_images_load()
+{
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+
+    QImage image;
+    QVERIFY(image.load(path));
+    QCOMPARE(image.size(), size);
+    QVERIFY(!image.hasAlphaChannel());
+    QVERIFY(!image.isGrayscale());
+    QVERIFY(!QIcon(path).isNull());
+}
+
+void tst_browser::tree_icons_differ_data()
+{
+    QTest::addColumn<QString>("one");
+    QTest::addColumn<QString>("other");
+
+    QTest::newRow("root and session") << ":/liste/image/root.png" << ":/liste/image/boxs.png";
+    QTest::newRow("root and box") << ":/liste/image/root.png" << ":/liste/image/box.png";
+    QTest::newRow("session and box") << ":/liste/image/boxs.png" << ":/liste/image/box.png";
+}
+
+void tst_browser::tree_icons_differ()
+{
+    QFETCH(QString, one);
+    QFETCH(QString, other);
+
+    const QImage first = resource_image(one);
+    const QImage second = resource_image(other);
+    QVERIFY(!first.isNull() && !second.isNull());
+    QVERIFY(first != second);
+}
+
 QTEST_MAIN(tst_browser)
 #include "tst_browser.moc"
