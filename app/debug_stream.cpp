@@ -1,8 +1,6 @@
 #include "app/debug_stream.h"
 
 #include <QString>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QTextEdit>
 
 debug_stream::debug_stream(std::ostream& stream, QTextEdit* pane)
@@ -43,16 +41,5 @@ debug_stream::int_type debug_stream::overflow(int_type ch)
 // Bytes are ISO 8859-1, and the text ends at the first NUL byte, as for any C string.
 void debug_stream::append_paragraph(const std::string& bytes)
 {
-    const QString text = QString::fromLatin1(bytes.c_str());
-    if (wrote_paragraph && pane->document()->isEmpty()) {
-        // Only empty lines so far: append() would write into the last of them instead of
-        // adding a paragraph, and the empty lines would be lost.
-        QTextCursor end(pane->document());
-        end.movePosition(QTextCursor::End);
-        end.insertBlock();
-        end.insertText(text);
-    } else {
-        pane->append(text);
-    }
-    wrote_paragraph = true;
+    pane->append(QString::fromLatin1(bytes.c_str()));
 }

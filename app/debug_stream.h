@@ -28,5 +28,4 @@ private:
     std::streambuf* previous_buffer;
     std::string pending;
     QTextEdit* pane;
-    bool wrote_paragraph = false;
 };

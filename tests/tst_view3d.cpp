@@ -1,4 +1,661 @@
+#include "app/debug_stream.h"
+#include "model/packing_check.h"
+#include "model/session.h"
+#include "view3d/gl_widget.h"
+
+#include <GL/glu.h>
+#include <QMouseEvent>
+#include <QSignalSpy>
+#include <QTextEdit>
+#include <QVector3D>
+#include <QWheelEvent>
 #include <QtTest>
-class tst_view3d : public QObject { Q_OBJECT };
+
+#include <cmath>
+#include <iostream>
+#include <memory>
+
+namespace {
+
+struct box_spec {
+    int px, py, pz;
+    int length, width, height;
+    int color;
+};
+
+std::unique_ptr<session> make_session(const dimension& container, const QVector<box_spec>& boxes)
+{
+    auto s = std::make_unique<session>();
+    s->container = std::make_unique<dimension>(container);
+    s->grid = std::make_unique<occupancy_grid>(container);
+    for (const box_spec& spec : boxes) {
+        auto b = std::make_unique<box>(position(spec.px, spec.py, spec.pz),
+                                       dimension(spec.length, spec.width, spec.height));
+        b->color = spec.color;
+        b->id = QString::number(s->boxes.size() + 1);
+        mark_box(*s->grid, *b);
+        s->boxes.push_back(std::move(b));
+    }
+    return s;
+}
+
+// Where a point of the container lands in the scene: the container always fills the cuboid
+// (0, -0.8, -2) to (4, 0.8, 0).
+QVector3D scene_point(const session& s, double x, double y, double z)
+{
+    const dimension& c = *s.container;
+    return QVector3D(float(4.0 * x / c.length()), float(1.6 * y / c.height() - 0.8),
+                     float(2.0 * z / c.width() - 2.0));
+}
+
+QVector3D box_centre(const session& s, int index)
+{
+    const box& b = *s.boxes[std::size_t(index)];
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+    return scene_point(s, p.px + d.length() / 2.0, p.py + d.height() / 2.0,
+                       p.pz + d.width() / 2.0);
+}
+
+// The middle of a box's lid, away from every edge the outline runs along.
+QVector3D lid_centre(const session& s, int index)
+{
+    const box& b = *s.boxes[std::size_t(index)];
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+    return scene_point(s, p.px + d.length() / 2.0, p.py + d.height(), p.pz + d.width() / 2.0);
+}
+
+// The model-view transform of each kind of view, as the view paints it.
+void load_view_transform(const gl_widget& view)
+{
+    glTranslated(-2, 0, -9);
+    switch (view.view_mode()) {
+    case 0:
+        glRotated(view.rot_x(), 1, 0, 0);
+        glRotated(view.rot_y(), 0, 1, 0);
+        break;
+    case 1:
+        glTranslated(0.65, 0.15, -4);
+        glRotated(275, 0, 1, 0);
+        break;
+    case 2: glRotated(5, 1, 0, 0); break;
+    case 3:
+        glTranslated(0, -1, -2);
+        glRotated(90, 1, 0, 0);
+        break;
+    }
+}
+
+// The widget pixel a scene point is drawn at, from the view's own projection and viewport.
+QPoint on_screen(gl_widget& view, const QVector3D& point)
+{
+    view.makeCurrent();
+    GLdouble projection[16];
+    GLdouble modelview[16];
+    GLint viewport[4];
+    glGetDoublev(GL_PROJECTION_MATRIX, projection);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    load_view_transform(view);
+    glGetDoublev(GL_MODELVIEW_MATRIX, modelview);
+    glPopMatrix();
+    GLdouble x, y, z;
+    gluProject(point.x(), point.y(), point.z(), modelview, projection, viewport, &x, &y, &z);
+    return QPoint(int(std::floor(x)), viewport[3] - 1 - int(std::floor(y)));
+}
+
+QImage frame(gl_widget& view)
+{
+    view.updateGL();
+    return view.grabFrameBuffer();
+}
+
+// The colour channels that are not zero, as "r", "g", "b" letters: the texture modulates the
+// colour, so only a channel's being zero is exact.
+QString lit_channels(QRgb pixel)
+{
+    QString channels;
+    if (qRed(pixel) > 0)
+        channels += 'r';
+    if (qGreen(pixel) > 0)
+        channels += 'g';
+    if (qBlue(pixel) > 0)
+        channels += 'b';
+    return channels;
+}
+
+int count_pixels(const QImage& image, const QString& channels)
+{
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (lit_channels(image.pixel(x, y)) == channels)
+                ++count;
+    return count;
+}
+
+struct near_far {
+    double near_plane;
+    double far_plane;
+};
+
+struct frustum_extents {
+    double half_width;
+    double half_height;
+    near_far planes;
+};
+
+frustum_extents read_frustum(gl_widget& view)
+{
+    view.makeCurrent();
+    GLdouble m[16];
+    glGetDoublev(GL_PROJECTION_MATRIX, m);
+    const double near_plane = m[14] / (m[10] - 1.0);
+    const double far_plane = m[14] / (m[10] + 1.0);
+    return {near_plane / m[0], near_plane / m[5], {near_plane, far_plane}};
+}
+
+void send_wheel(gl_widget& view, int delta, bool* accepted = nullptr)
+{
+    const QPointF centre(view.width() / 2.0, view.height() / 2.0);
+    QWheelEvent event(centre, view.mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, delta),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view, &event);
+    if (accepted)
+        *accepted = event.isAccepted();
+}
+
+// QTest::mouseMove carries no buttons, so a drag sends its move events itself.
+void drag(gl_widget& view, Qt::MouseButton pressed, Qt::MouseButtons held,
+          const QVector<QPoint>& path)
+{
+    QTest::mousePress(&view, pressed, Qt::NoModifier, path.first());
+    for (int i = 1; i < path.size(); ++i) {
+        QMouseEvent move(QEvent::MouseMove, path[i], Qt::NoButton, held, Qt::NoModifier);
+        QApplication::sendEvent(&view, &move);
+    }
+    QTest::mouseRelease(&view, pressed, Qt::NoModifier, path.last());
+}
+
+// A 10 x 10 x 10 container with three boxes on the floor, apart from each other.
+std::unique_ptr<session> three_boxes()
+{
+    return make_session(dimension(10, 10, 10), {{0, 0, 0, 3, 3, 3, 2},
+                                                {6, 0, 0, 3, 3, 3, 3},
+                                                {7, 0, 6, 3, 3, 3, 1}});
+}
+
+}  // namespace
+
+Q_DECLARE_METATYPE(Qt::MouseButton)
+Q_DECLARE_METATYPE(Qt::MouseButtons)
+
+class tst_view3d : public QObject {
+    Q_OBJECT
+
+private:
+    // A view shown at a fixed size, its context set up and painted once.
+    bool show(gl_widget& view, int mode = 0, int width = 800, int height = 600)
+    {
+        view.set_view_mode(mode);
+        view.resize(width, height);
+        view.show();
+        if (!QTest::qWaitForWindowExposed(&view))
+            return false;
+        view.updateGL();
+        return view.width() == width && view.height() == height;
+    }
+
+private slots:
+    void projection_half_extent_data();
+    void projection_half_extent();
+    void demonstration_scene_in_every_view_data();
+    void demonstration_scene_in_every_view();
+    void boxes_in_palette_hues_data();
+    void boxes_in_palette_hues();
+    void container_without_width_draws_boxes_flat();
+    void highlighted_box_emphasis_data();
+    void highlighted_box_emphasis();
+    void drag_turns_main_view_data();
+    void drag_turns_main_view();
+    void wheel_zoom_data();
+    void wheel_zoom();
+    void wheel_without_session_does_nothing();
+    void axis_views_ignore_drag_and_wheel_data();
+    void axis_views_ignore_drag_and_wheel();
+    void click_picks_box_data();
+    void click_picks_box();
+    void nearer_box_wins_data();
+    void nearer_box_wins();
+    void clicks_that_pick_nothing_data();
+    void clicks_that_pick_nothing();
+    void left_press_with_right_held_picks();
+    void tall_stack_picks_nearest_box();
+};
+
+void tst_view3d::projection_half_extent_data()
+{
+    QTest::addColumn<int>("width");
+    QTest::addColumn<int>("height");
+    QTest::addColumn<double>("half_width");
+    QTest::newRow("1000 x 600: quotient 1") << 1000 << 600 << 1.1547005;
+    QTest::newRow("1300 x 600: quotient 2") << 1300 << 600 << 2.309401;
+    QTest::newRow("1999 x 1000: quotient truncated to 1") << 1999 << 1000 << 1.1547005;
+    QTest::newRow("600 x 1000: taller than wide") << 600 << 1000 << 1.1547005;
+}
+
+void tst_view3d::projection_half_extent()
+{
+    QFETCH(int, width);
+    QFETCH(int, height);
+    QFETCH(double, half_width);
+    gl_widget view;
+    QVERIFY(show(view, 0, width, height));
+    const frustum_extents f = read_frustum(view);
+    QVERIFY2(std::abs(f.half_width - half_width) < 1e-5, qPrintable(QString::number(f.half_width)));
+    QVERIFY(std::abs(f.half_height - 0.8660254) < 1e-5);
+    QVERIFY(std::abs(f.planes.near_plane - 2.6) < 1e-5);
+    QVERIFY(std::abs(f.planes.far_plane - 100.0) < 1e-3);
+}
+
+void tst_view3d::demonstration_scene_in_every_view_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("main view") << 0;
+    QTest::newRow("x axis view") << 1;
+    QTest::newRow("y axis view") << 2;
+    QTest::newRow("z axis view") << 3;
+}
+
+void tst_view3d::demonstration_scene_in_every_view()
+{
+    QFETCH(int, mode);
+    gl_widget view;
+    QVERIFY(show(view, mode));
+    const QImage image = frame(view);
+    // The centres of the four demonstration boxes; each shows a box's colour, its own or
+    // that of a box in front of it.
+    const QVector<QVector3D> centres = {{0.3f, -0.55f, -1.5f}, {1.1f, -0.2f, -1.2f},
+                                        {2.3f, -0.6f, -1.6f}, {2.2f, 0.0f, -1.8f}};
+    for (const QVector3D& centre : centres) {
+        const QPoint pixel = on_screen(view, centre);
+        QVERIFY(image.rect().contains(pixel));
+        const QString channels = lit_channels(image.pixel(pixel));
+        QVERIFY2(!channels.isEmpty() && channels != "rgb",
+                 qPrintable(QStringLiteral("(%1, %2): %3").arg(pixel.x()).arg(pixel.y()).arg(channels)));
+    }
+}
+
+void tst_view3d::boxes_in_palette_hues_data()
+{
+    QTest::addColumn<int>("color");
+    QTest::addColumn<QString>("channels");
+    QTest::newRow("red, entry 2") << 2 << "r";
+    QTest::newRow("blue, entry 3") << 3 << "b";
+    QTest::newRow("yellow, entry 1") << 1 << "rg";
+    QTest::newRow("number past 15 wraps: 19 is blue") << 19 << "b";
+    QTest::newRow("negative number: -14 is red") << -14 << "r";
+}
+
+void tst_view3d::boxes_in_palette_hues()
+{
+    QFETCH(int, color);
+    QFETCH(QString, channels);
+    auto s = make_session(dimension(10, 10, 10),
+                          {{0, 0, 0, 2, 2, 2, 0}, {4, 0, 3, 3, 3, 3, color}});
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view));
+    const QImage image = frame(view);
+    QCOMPARE(lit_channels(image.pixel(on_screen(view, box_centre(*s, 1)))), channels);
+}
+
+// A container of width 0 puts every box flat against the back wall instead of sending
+// infinite or undefined coordinates to OpenGL.
+void tst_view3d::container_without_width_draws_boxes_flat()
+{
+    auto s = make_session(dimension(10, 0, 10), {{2, 2, 0, 4, 0, 4, 3}});
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view));
+    const QImage image = frame(view);
+    const QPoint middle = on_screen(view, QVector3D(1.6f, -0.16f, -1.995f));
+    QCOMPARE(lit_channels(image.pixel(middle)), QString("b"));
+}
+
+void tst_view3d::highlighted_box_emphasis_data()
+{
+    QTest::addColumn<int>("color");
+    QTest::addColumn<int>("highlighted");
+    QTest::addColumn<bool>("emphasised");
+    QTest::newRow("red box highlighted") << 2 << 0 << true;
+    QTest::newRow("black box highlighted") << 0 << 0 << true;
+    QTest::newRow("index past the list") << 2 << 1 << false;
+}
+
+void tst_view3d::highlighted_box_emphasis()
+{
+    QFETCH(int, color);
+    QFETCH(int, highlighted);
+    QFETCH(bool, emphasised);
+    auto s = make_session(dimension(10, 10, 10), {{3, 0, 3, 4, 4, 4, color}});
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view));
+    const QPoint lid = on_screen(view, lid_centre(*s, 0));
+    const QImage plain = frame(view);
+    QCOMPARE(count_pixels(plain, "g"), 0);
+
+    view.set_highlighted_box(highlighted);
+    const QImage image = frame(view);
+    if (!emphasised) {
+        QCOMPARE(image, plain);
+        return;
+    }
+    QVERIFY(count_pixels(image, "g") > 0);  // the outline
+    const QRgb before = plain.pixel(lid);
+    const QRgb after = image.pixel(lid);
+    QCOMPARE(lit_channels(after), lit_channels(before));
+    if (qRed(before) > 0)
+        QVERIFY2(qRed(after) > qRed(before) * 1.1, qPrintable(QStringLiteral("%1 -> %2")
+                                                        .arg(qRed(before)).arg(qRed(after))));
+}
+
+void tst_view3d::drag_turns_main_view_data()
+{
+    QTest::addColumn<Qt::MouseButton>("pressed");
+    QTest::addColumn<Qt::MouseButtons>("held");
+    QTest::addColumn<int>("turn_x");
+    QTest::addColumn<int>("turn_y");
+    QTest::newRow("left button") << Qt::LeftButton << Qt::MouseButtons(Qt::LeftButton) << 15 << 20;
+    QTest::newRow("right button") << Qt::RightButton << Qt::MouseButtons(Qt::RightButton) << -15
+                                  << -20;
+    QTest::newRow("both buttons: left wins")
+        << Qt::RightButton << Qt::MouseButtons(Qt::LeftButton | Qt::RightButton) << 15 << 20;
+    QTest::newRow("middle button") << Qt::MiddleButton << Qt::MouseButtons(Qt::MiddleButton) << 0
+                                   << 0;
+}
+
+// No session: the demonstration scene turns too.
+void tst_view3d::drag_turns_main_view()
+{
+    QFETCH(Qt::MouseButton, pressed);
+    QFETCH(Qt::MouseButtons, held);
+    QFETCH(int, turn_x);
+    QFETCH(int, turn_y);
+    gl_widget view;
+    QVERIFY(show(view));
+    const QImage before = frame(view);
+    const int rot_x = view.rot_x();
+    const int rot_y = view.rot_y();
+    drag(view, pressed, held, {{200, 200}, {210, 205}, {220, 215}});
+    QCOMPARE(view.rot_x(), rot_x + turn_x);
+    QCOMPARE(view.rot_y(), rot_y + turn_y);
+    QCOMPARE(frame(view) != before, turn_x != 0);
+}
+
+void tst_view3d::wheel_zoom_data()
+{
+    QTest::addColumn<QVector<int>>("earlier_notches");
+    QTest::addColumn<int>("delta");
+    QTest::addColumn<QString>("line");
+    QTest::addColumn<bool>("changes");
+    QTest::addColumn<float>("zoom_after");
+    const QVector<int> up_to_limit(18, 120);
+    const QVector<int> down_to_limit(8, -120);
+    QTest::newRow("first notch forward") << QVector<int>() << 120 << "zoom = 2.6" << true << 2.8f;
+    QTest::newRow("second notch forward") << QVector<int>{120} << 120 << "zoom = 2.8" << true
+                                          << 3.0f;
+    QTest::newRow("two notches back at once") << QVector<int>() << -240 << "zoom = 2.6" << true
+                                              << 2.2f;
+    QTest::newRow("forward past the upper limit")
+        << up_to_limit << 120 << "zoom = 6.2" << false << 0.0f;
+    QTest::newRow("back from the upper limit")
+        << up_to_limit << -120 << "zoom = 6.2" << true << 5.9999981f;
+    QTest::newRow("back past the lower limit")
+        << down_to_limit << -120 << "zoom = 1" << false << 0.0f;
+    QTest::newRow("half a notch") << QVector<int>() << 60 << "zoom = 2.6" << false << 0.0f;
+}
+
+void tst_view3d::wheel_zoom()
+{
+    QFETCH(QVector<int>, earlier_notches);
+    QFETCH(int, delta);
+    QFETCH(QString, line);
+    QFETCH(bool, changes);
+    QFETCH(float, zoom_after);
+    auto s = three_boxes();
+    gl_widget view;
+    gl_widget other;
+    view.set_current_session(s.get());
+    QVERIFY(show(view));
+    QVERIFY(show(other));
+    QTextEdit scratch;
+    {
+        debug_stream redirect(std::cout, &scratch);
+        for (int notch : earlier_notches)
+            send_wheel(view, notch);
+    }
+    const float before = view.zoom();
+    // The wheel rebuilds the projection outside painting, with another view's context current.
+    other.makeCurrent();
+
+    QTextEdit pane;
+    bool accepted = false;
+    {
+        debug_stream redirect(std::cout, &pane);
+        send_wheel(view, delta, &accepted);
+    }
+    QVERIFY(accepted);
+    QCOMPARE(pane.toPlainText().split('\n'), QStringList{line});
+    if (changes)
+        QCOMPARE(view.zoom(), zoom_after);
+    else
+        QVERIFY(view.zoom() == before);
+    QVERIFY(std::abs(read_frustum(view).planes.near_plane - view.zoom()) < 1e-5);
+    QVERIFY(std::abs(read_frustum(other).planes.near_plane - 2.6) < 1e-5);
+}
+
+void tst_view3d::wheel_without_session_does_nothing()
+{
+    gl_widget view;
+    QVERIFY(show(view));
+    QTextEdit pane;
+    bool accepted = false;
+    {
+        debug_stream redirect(std::cout, &pane);
+        send_wheel(view, 120, &accepted);
+    }
+    QVERIFY(accepted);
+    QCOMPARE(pane.toPlainText(), QString());
+    QCOMPARE(view.zoom(), 2.6f);
+}
+
+void tst_view3d::axis_views_ignore_drag_and_wheel_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<float>("fixed_zoom");
+    QTest::newRow("x axis view") << 1 << 7.5f;
+    QTest::newRow("y axis view") << 2 << 4.5f;
+    QTest::newRow("z axis view") << 3 << 5.5f;
+}
+
+void tst_view3d::axis_views_ignore_drag_and_wheel()
+{
+    QFETCH(int, mode);
+    QFETCH(float, fixed_zoom);
+    auto s = three_boxes();
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view, mode));
+    const QImage before = frame(view);
+    QCOMPARE(view.zoom(), fixed_zoom);
+    QVERIFY(std::abs(read_frustum(view).planes.near_plane - fixed_zoom) < 1e-5);
+
+    drag(view, Qt::LeftButton, Qt::LeftButton, {{200, 200}, {230, 240}});
+    drag(view, Qt::RightButton, Qt::RightButton, {{200, 200}, {230, 240}});
+    QTextEdit pane;
+    bool accepted = false;
+    {
+        debug_stream redirect(std::cout, &pane);
+        send_wheel(view, 120, &accepted);
+    }
+    QVERIFY(accepted);
+    QCOMPARE(pane.toPlainText(), QString());
+    QCOMPARE(view.rot_x(), 35);
+    QCOMPARE(view.rot_y(), 345);
+    QCOMPARE(view.zoom(), fixed_zoom);
+    QCOMPARE(frame(view), before);
+}
+
+void tst_view3d::click_picks_box_data()
+{
+    QTest::addColumn<int>("index");
+    QTest::newRow("first box") << 0;
+    QTest::newRow("second box") << 1;
+    QTest::newRow("third box") << 2;
+}
+
+void tst_view3d::click_picks_box()
+{
+    QFETCH(int, index);
+    auto s = three_boxes();
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view));
+    QSignalSpy selected(&view, &gl_widget::box_selected);
+    const QPoint centre = on_screen(view, box_centre(*s, index));
+
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, centre);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.takeFirst().at(0).toInt(), index + 1);
+    QCOMPARE(view.highlighted_box(), index);
+
+    // Picking the highlighted box again reports it again.
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, centre);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.takeFirst().at(0).toInt(), index + 1);
+}
+
+void tst_view3d::nearer_box_wins_data()
+{
+    QTest::addColumn<bool>("nearer_first");
+    QTest::newRow("nearer box later in the list") << false;
+    QTest::newRow("nearer box first in the list") << true;
+}
+
+// A small box standing on a wide one: the line of sight through the small box goes on into
+// the wide one.
+void tst_view3d::nearer_box_wins()
+{
+    QFETCH(bool, nearer_first);
+    const box_spec wide = {1, 0, 1, 8, 8, 3, 2};
+    const box_spec small = {4, 3, 4, 2, 2, 2, 3};
+    auto s = make_session(dimension(10, 10, 10),
+                          nearer_first ? QVector<box_spec>{small, wide} : QVector<box_spec>{wide, small});
+    auto wide_alone = make_session(dimension(10, 10, 10), {wide});
+    const int nearer = nearer_first ? 0 : 1;
+
+    gl_widget view;
+    view.set_current_session(wide_alone.get());
+    QVERIFY(show(view));
+    QSignalSpy selected(&view, &gl_widget::box_selected);
+    const QPoint pixel = on_screen(view, box_centre(*s, nearer));
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixel);
+    QCOMPARE(selected.count(), 1);  // the wide box alone lies on that line of sight
+
+    view.set_current_session(s.get());
+    view.updateGL();
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixel);
+    QCOMPARE(selected.count(), 2);
+    QCOMPARE(selected.at(1).at(0).toInt(), nearer + 1);
+    QCOMPARE(view.highlighted_box(), nearer);
+}
+
+namespace {
+enum class click_target { box, empty_floor, empty_space };
+}
+Q_DECLARE_METATYPE(click_target)
+
+void tst_view3d::clicks_that_pick_nothing_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<Qt::MouseButton>("button");
+    QTest::addColumn<bool>("with_session");
+    QTest::addColumn<click_target>("target");
+    QTest::newRow("empty floor") << 0 << Qt::LeftButton << true << click_target::empty_floor;
+    QTest::newRow("empty space") << 0 << Qt::LeftButton << true << click_target::empty_space;
+    QTest::newRow("right click on a box") << 0 << Qt::RightButton << true << click_target::box;
+    QTest::newRow("middle click on a box") << 0 << Qt::MiddleButton << true << click_target::box;
+    QTest::newRow("x axis view") << 1 << Qt::LeftButton << true << click_target::box;
+    QTest::newRow("y axis view") << 2 << Qt::LeftButton << true << click_target::box;
+    QTest::newRow("z axis view") << 3 << Qt::LeftButton << true << click_target::box;
+    QTest::newRow("no session: demonstration box")
+        << 0 << Qt::LeftButton << false << click_target::box;
+}
+
+void tst_view3d::clicks_that_pick_nothing()
+{
+    QFETCH(int, mode);
+    QFETCH(Qt::MouseButton, button);
+    QFETCH(bool, with_session);
+    QFETCH(click_target, target);
+    auto s = three_boxes();
+    gl_widget view;
+    if (with_session)
+        view.set_current_session(s.get());
+    view.set_highlighted_box(1);
+    QVERIFY(show(view, mode));
+    QSignalSpy selected(&view, &gl_widget::box_selected);
+
+    QPoint pixel(2, 2);
+    if (target == click_target::box)
+        pixel = on_screen(view, box_centre(*s, 0));  // also where a demonstration box stands
+    else if (target == click_target::empty_floor)
+        pixel = on_screen(view, scene_point(*s, 5, 0, 8));
+    QTest::mouseClick(&view, button, Qt::NoModifier, pixel);
+    QCOMPARE(selected.count(), 0);
+    QCOMPARE(view.highlighted_box(), 1);
+}
+
+void tst_view3d::left_press_with_right_held_picks()
+{
+    auto s = three_boxes();
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view));
+    QSignalSpy selected(&view, &gl_widget::box_selected);
+    const QPoint centre = on_screen(view, box_centre(*s, 2));
+    QMouseEvent press(QEvent::MouseButtonPress, centre, Qt::LeftButton,
+                      Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &press);
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.at(0).at(0).toInt(), 3);
+}
+
+// Seen from straight above, the line of sight through the top of a stack of 300 boxes
+// crosses every one of them.
+void tst_view3d::tall_stack_picks_nearest_box()
+{
+    QVector<box_spec> stack;
+    for (int level = 0; level < 300; ++level)
+        stack.append({0, level, 0, 1, 1, 1, level % 16});
+    auto s = make_session(dimension(1, 1, 300), stack);
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view));
+    drag(view, Qt::LeftButton, Qt::LeftButton, {{100, 100}, {100, 155}});
+    QCOMPARE(view.rot_x(), 90);
+    QSignalSpy selected(&view, &gl_widget::box_selected);
+
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, on_screen(view, box_centre(*s, 299)));
+    QCOMPARE(selected.count(), 1);
+    QCOMPARE(selected.at(0).at(0).toInt(), 300);
+    QCOMPARE(view.highlighted_box(), 299);
+}
+
 QTEST_MAIN(tst_view3d)
 #include "tst_view3d.moc"

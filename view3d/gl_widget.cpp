@@ -1,5 +1,19 @@
 #include "view3d/gl_widget.h"
 
+#include "model/box_moves.h"
+#include "model/palette.h"
+#include "model/session.h"
+
+#include <GL/glu.h>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include <algorithm>
+#include <iostream>
+#include <vector>
+
 namespace {
 
 QGLFormat multisample_format()
@@ -9,16 +23,458 @@ QGLFormat multisample_format()
     return format;
 }
 
+// Every container is drawn as this one cuboid, whatever its extents.
+constexpr float container_lower[3] = {0.0f, -0.8f, -2.0f};
+constexpr float container_upper[3] = {4.0f, 0.8f, 0.0f};
+
+constexpr GLuint no_name = 4294967295u;
+constexpr GLuint container_name = 0;
+
+// A corner of a cuboid face: which of the two corners gives each coordinate, and the
+// texture coordinate it carries.
+struct face_vertex {
+    bool high_x, high_y, high_z;
+    float s, t;
+};
+
+constexpr face_vertex cuboid_faces[6][4] = {
+    {{false, false, false, 1, 0}, {true, false, false, 1, 1}, {true, true, false, 0, 1}, {false, true, false, 0, 0}},
+    {{false, false, false, 0, 0}, {false, false, true, 1, 0}, {false, true, true, 1, 1}, {false, true, false, 0, 1}},
+    {{false, false, false, 1, 1}, {true, false, false, 0, 1}, {true, false, true, 0, 0}, {false, false, true, 1, 0}},
+    {{false, false, true, 1, 0}, {true, false, true, 1, 1}, {true, true, true, 0, 1}, {false, true, true, 0, 0}},
+    {{false, true, false, 0, 1}, {true, true, false, 0, 0}, {true, true, true, 1, 0}, {false, true, true, 1, 1}},
+    {{true, false, false, 1, 0}, {true, false, true, 1, 1}, {true, true, true, 0, 1}, {true, true, false, 0, 0}},
+};
+
+enum face_index { back_face = 0, left_face = 1, floor_face = 2 };
+
+void emit_face(int face, const float lower[3], const float upper[3])
+{
+    for (const face_vertex& v : cuboid_faces[face]) {
+        glTexCoord2f(v.s, v.t);
+        glVertex3f(v.high_x ? upper[0] : lower[0], v.high_y ? upper[1] : lower[1],
+                   v.high_z ? upper[2] : lower[2]);
+    }
+}
+
+void emit_all_faces(const float lower[3], const float upper[3])
+{
+    for (int face = 0; face < 6; ++face)
+        emit_face(face, lower, upper);
+}
+
+// A container extent of 0 (possible through the 16-bit storage) flattens the boxes against
+// the container's lower face on that axis instead of dividing by zero.
+float scale_factor(float scene_extent, int container_extent)
+{
+    return container_extent == 0 ? 0.0f : scene_extent / float(container_extent);
+}
+
+float brightened(int component)
+{
+    return std::min(1.0, component / 255.0 * 1.6);
+}
+
+struct demonstration_box {
+    float lower[3];
+    float upper[3];
+    float color[3];
+};
+
+constexpr demonstration_box demonstration_boxes[] = {
+    {{0.01f, -0.79f, -1.99f}, {0.6f, -0.3f, -1.0f}, {0.0f, 0.0f, 0.9f}},
+    {{0.61f, -0.79f, -1.99f}, {1.6f, 0.4f, -0.4f}, {0.9f, 0.0f, 0.0f}},
+    {{1.61f, -0.79f, -1.99f}, {3.0f, -0.4f, -1.2f}, {0.0f, 1.0f, 0.0f}},
+    {{1.61f, -0.39f, -1.99f}, {2.8f, 0.4f, -1.6f}, {1.0f, 1.0f, 0.0f}},
+};
+
+// The near-plane distance of each axis view; the main view's is left to the wheel.
+void store_fixed_zoom(int mode, float& zoom)
+{
+    switch (mode) {
+    case 1: zoom = 7.5f; break;
+    case 2: zoom = 4.5f; break;
+    case 3: zoom = 5.5f; break;
+    default: break;
+    }
+}
+
 }  // namespace
 
 gl_widget::gl_widget(QWidget* parent) : QGLWidget(multisample_format(), parent) {}
 
-gl_widget::~gl_widget() = default;
+gl_widget::~gl_widget()
+{
+    if (texture != 0 && isValid()) {
+        makeCurrent();
+        glDeleteTextures(1, &texture);
+    }
+}
 
-void gl_widget::mousePressEvent(QMouseEvent*) {}
-void gl_widget::mouseMoveEvent(QMouseEvent*) {}
-void gl_widget::wheelEvent(QWheelEvent*) {}
-void gl_widget::keyPressEvent(QKeyEvent*) {}
-void gl_widget::initializeGL() {}
-void gl_widget::resizeGL(int, int) {}
-void gl_widget::paintGL() {}
+// The fixed zoom goes in at once as well: a view that is not yet shown does not paint, and
+// its first projection is built before its first paint.
+void gl_widget::set_view_mode(int mode)
+{
+    view_mode_ = mode;
+    store_fixed_zoom(mode, zoom_);
+}
+
+// ---- Navigation -------------------------------------------------------------------------
+
+void gl_widget::mousePressEvent(QMouseEvent* event)
+{
+    last_mouse_pos = event->pos();
+    if (current_session_ && view_mode_ == 0 && event->button() == Qt::LeftButton)
+        pick_at(event->pos());
+}
+
+void gl_widget::mouseMoveEvent(QMouseEvent* event)
+{
+    const int dx = event->x() - last_mouse_pos.x();
+    const int dy = event->y() - last_mouse_pos.y();
+    if (view_mode_ == 0 && (event->buttons() & (Qt::LeftButton | Qt::RightButton))) {
+        // Left turns one way, right the other; with both held the left button wins.
+        const int sign = (event->buttons() & Qt::LeftButton) ? 1 : -1;
+        rot_x_ += sign * dy;
+        rot_y_ += sign * dx;
+        updateGL();
+    }
+    last_mouse_pos = event->pos();
+}
+
+void gl_widget::wheelEvent(QWheelEvent* event)
+{
+    // Accepted in every case, so that the wheel never scrolls a parent widget.
+    event->accept();
+    if (!current_session_ || view_mode_ != 0)
+        return;
+    std::cout << "zoom = " << double(zoom_) << std::endl;
+    const int steps = event->angleDelta().y() / 120;
+    // The limits are tested before the change, so one step may go just past them.
+    if ((zoom_ <= 1.0f && steps < 0) || (zoom_ > 6.0f && steps > 0))
+        return;
+    zoom_ = float(double(zoom_) + 0.2 * steps);
+    makeCurrent();
+    set_projection(width(), height());
+    updateGL();
+}
+
+void gl_widget::keyPressEvent(QKeyEvent* event)
+{
+    switch (event->key()) {
+    case Qt::Key_Escape: close(); break;
+    case Qt::Key_F2:
+        showFullScreen();
+        updateGL();
+        break;
+    case Qt::Key_Left: move_highlighted_box(towards_minus_x); break;
+    case Qt::Key_Right: move_highlighted_box(towards_plus_x); break;
+    case Qt::Key_Up: move_highlighted_box(towards_minus_z); break;
+    case Qt::Key_Down: move_highlighted_box(towards_plus_z); break;
+    default: break;
+    }
+}
+
+// ---- OpenGL set-up and projection -------------------------------------------------------
+
+void gl_widget::initializeGL()
+{
+    load_texture();
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+}
+
+void gl_widget::load_texture()
+{
+    QImage image;
+    if (!image.load(QStringLiteral(":/textures/image/t1.jpg"))) {
+        image = QImage(128, 128, QImage::Format_RGB32);
+        image.fill(QColor(128, 128, 128));
+    }
+    const QImage converted = convertToGLFormat(image);
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, converted.width(), converted.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, converted.bits());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void gl_widget::set_projection(int width, int height)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    multiply_frustum(width, height);
+}
+
+// The near plane's vertical extent is fixed; the horizontal one grows only in whole
+// multiples of the height, so most wide views are stretched rather than widened.
+void gl_widget::multiply_frustum(int width, int height) const
+{
+    height = std::max(height, 1);
+    const float half_width = height > width ? 1.1547005f
+                                            : float(0.5773502691896257 * 2 * (width / height));
+    glFrustum(-half_width, half_width, -0.8660254, 0.8660254, zoom_, 100.0);
+}
+
+void gl_widget::resizeGL(int width, int height)
+{
+    height = std::max(height, 1);
+    glViewport(0, 0, width, height);
+    set_projection(width, height);
+    glMatrixMode(GL_MODELVIEW);
+    updateGL();
+}
+
+// ---- Drawing ----------------------------------------------------------------------------
+
+void gl_widget::paintGL()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glPushMatrix();
+    glLoadIdentity();
+    apply_view_transform();
+    if (current_session_)
+        draw_scene(draw_mode::render);
+    else
+        draw_demonstration_scene();
+    glPopMatrix();
+}
+
+// The axis views keep a fixed zoom, stored here so that the next resize projects with it.
+void gl_widget::apply_view_transform()
+{
+    store_fixed_zoom(view_mode_, zoom_);
+    glTranslatef(-2.0f, 0.0f, -9.0f);
+    switch (view_mode_) {
+    case 0: rotate_main_view(); break;
+    case 1:
+        glTranslatef(0.65f, 0.15f, -4.0f);
+        glRotatef(275.0f, 0.0f, 1.0f, 0.0f);
+        break;
+    case 2: glRotatef(5.0f, 1.0f, 0.0f, 0.0f); break;
+    case 3:
+        glTranslatef(0.0f, -1.0f, -2.0f);
+        glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+        break;
+    default: break;
+    }
+}
+
+void gl_widget::rotate_main_view() const
+{
+    glRotatef(float(rot_x_), 1.0f, 0.0f, 0.0f);
+    glRotatef(float(rot_y_), 0.0f, 1.0f, 0.0f);
+    glRotatef(float(rot_z_), 0.0f, 0.0f, 1.0f);
+}
+
+void gl_widget::draw_scene(draw_mode mode)
+{
+    glColor3f(0.8f, 0.8f, 0.8f);
+    if (mode == draw_mode::select)
+        glLoadName(container_name);
+    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
+    for (std::size_t i = 0; i < current_session_->boxes.size(); ++i)
+        draw_box(int(i), mode);
+}
+
+void gl_widget::draw_box(int index, draw_mode mode)
+{
+    const dimension& container = *current_session_->container;
+    const float sx = scale_factor(4.0f, container.length());
+    const float sy = scale_factor(1.6f, container.height());
+    const float sz = scale_factor(2.0f, container.width());
+    const box& b = *current_session_->boxes[std::size_t(index)];
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+
+    if (mode == draw_mode::select)
+        glLoadName(GLuint(index + 1));
+    // The small offset on the lower corner only leaves a gap between touching boxes and
+    // keeps box faces off the container's floor and walls.
+    const float lower[3] = {sx * p.px + 0.01f, sy * p.py + 0.01f - 0.8f, sz * p.pz + 0.01f - 2.0f};
+    const float upper[3] = {sx * (p.px + d.length()), sy * (p.py + d.height()) - 0.8f,
+                            sz * (p.pz + d.width()) - 2.0f};
+
+    const palette::rgb& c = palette::entry_for(b.color);
+    const bool highlighted = index == highlighted_box_;
+    if (highlighted)
+        glColor3f(brightened(c.red), brightened(c.green), brightened(c.blue));
+    else
+        glColor3f(c.red / 255.0f, c.green / 255.0f, c.blue / 255.0f);
+    draw_cuboid(lower, upper, cuboid_kind::box);
+    if (highlighted) {
+        glColor3f(0.0f, 0.9f, 0.0f);
+        draw_cuboid(lower, upper, cuboid_kind::outline);
+    }
+}
+
+void gl_widget::draw_demonstration_scene()
+{
+    glColor3f(0.8f, 0.8f, 0.8f);
+    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
+    for (const demonstration_box& b : demonstration_boxes) {
+        glColor3fv(b.color);
+        draw_cuboid(b.lower, b.upper, cuboid_kind::box);
+    }
+}
+
+void gl_widget::draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind)
+{
+    switch (kind) {
+    case cuboid_kind::box:
+        glBegin(GL_QUADS);
+        emit_all_faces(lower, upper);
+        glEnd();
+        break;
+    case cuboid_kind::outline:
+        glLineWidth(3.0f);
+        glBegin(GL_LINE_STRIP);
+        emit_all_faces(lower, upper);
+        glEnd();
+        break;
+    case cuboid_kind::container:
+        if (view_mode_ == 0)
+            draw_container_walls(lower, upper);
+        glBegin(GL_QUADS);
+        emit_face(floor_face, lower, upper);
+        glEnd();
+        break;
+    }
+}
+
+// The two back walls, translucent and leaving the depth buffer alone so that boxes behind
+// them still show.
+void gl_widget::draw_container_walls(const float lower[3], const float upper[3])
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glColor4f(0.8f, 0.8f, 0.8f, 0.35f);
+    glBegin(GL_QUADS);
+    emit_face(left_face, lower, upper);
+    emit_face(back_face, lower, upper);
+    glEnd();
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glColor3f(0.8f, 0.8f, 0.8f);
+}
+
+// ---- Picking ----------------------------------------------------------------------------
+
+void gl_widget::pick_at(const QPoint& pos)
+{
+    // Picking runs outside paintGL: without this the viewport and the selection would
+    // belong to whichever view painted last.
+    makeCurrent();
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+
+    // One record of 4 words for the container and for every box, so that a click on a tall
+    // stack cannot overflow the buffer.
+    std::vector<GLuint> buffer(4 * (current_session_->boxes.size() + 1));
+    glSelectBuffer(GLsizei(buffer.size()), buffer.data());
+    glRenderMode(GL_SELECT);
+    glInitNames();
+    glPushName(no_name);
+
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    gluPickMatrix(pos.x(), viewport[3] - pos.y(), 1.0, 1.0, viewport);
+    multiply_frustum(width(), height());
+    // The model-view matrix is the identity between paints, so the main view's transform
+    // goes on the projection matrix.
+    glTranslatef(-2.0f, 0.0f, -9.0f);
+    rotate_main_view();
+    draw_scene(draw_mode::select);
+    glMatrixMode(GL_PROJECTION);
+    glPopMatrix();
+    glFlush();
+
+    const GLint count = glRenderMode(GL_RENDER);
+    process_hits(count, buffer.data());
+    update();
+}
+
+void gl_widget::process_hits(int count, const GLuint* buffer)
+{
+    if (count <= 0)
+        return;
+    double best_depth = 999999.0;
+    long long best_name = -1;
+    const GLuint* record = buffer;
+    for (int i = 0; i < count; ++i) {
+        const GLuint name_count = record[0];
+        const double depth = record[1] * 4.656612873077393e-10;  // 2^-31: [0, 2)
+        // Only a clearly nearer record wins, so on a tie the one drawn first stays.
+        if (best_depth - depth > 0.000001) {
+            best_depth = depth;
+            best_name = record[3];
+        }
+        record += 3 + name_count;
+    }
+    if (best_name > 0) {
+        highlighted_box_ = int(best_name - 1);
+        emit box_selected(int(best_name));
+    }
+}
+
+// ---- Keyboard moves ---------------------------------------------------------------------
+
+bool gl_widget::is_valid_box(int index) const
+{
+    return index >= 0 && std::size_t(index) < current_session_->boxes.size();
+}
+
+void gl_widget::move_highlighted_box(int direction)
+{
+    if (!current_session_ || view_mode_ != 0 || !is_valid_box(highlighted_box_))
+        return;
+    if (can_move(direction, highlighted_box_))
+        move_box(direction, highlighted_box_);
+}
+
+// The sideways moves always concern the highlighted box; only a fall names its box.
+bool gl_widget::can_move(int direction, int index) const
+{
+    const int target = direction == towards_minus_y ? index : highlighted_box_;
+    return box_moves::can_move(*current_session_, direction, target);
+}
+
+void gl_widget::move_box(int direction, int index)
+{
+    const int target = direction == towards_minus_y ? index : highlighted_box_;
+    box_moves::shift(*current_session_, direction, target);
+    if (direction != towards_minus_y)
+        emit box_selected(highlighted_box_ + 1);
+    update();
+    settle_boxes();
+}
+
+// The lowest-numbered box that can fall falls one unit, then the search starts again from
+// the first box, until no box can fall. A loop, not recursion: a cascade can run to the
+// container's height for every box.
+void gl_widget::settle_boxes()
+{
+    int highlighted_fall = 0;
+    const int box_count = int(current_session_->boxes.size());
+    for (int i = 0; i < box_count;) {
+        if (!can_move(towards_minus_y, i)) {
+            ++i;
+            continue;
+        }
+        box_moves::shift(*current_session_, towards_minus_y, i);
+        if (i == highlighted_box_)
+            ++highlighted_fall;
+        update();
+        i = 0;
+    }
+    for (int unit = 0; unit < highlighted_fall; ++unit)
+        emit box_selected(highlighted_box_ + 1);
+}

@@ -18,7 +18,7 @@ public:
     session* current_session() const { return current_session_; }
     void set_current_session(session* s) { current_session_ = s; }
     int view_mode() const { return view_mode_; }
-    void set_view_mode(int mode) { view_mode_ = mode; }
+    void set_view_mode(int mode);
     int highlighted_box() const { return highlighted_box_; }
     void set_highlighted_box(int index) { highlighted_box_ = index; }
 
@@ -42,10 +42,16 @@ private:
     enum class draw_mode { render, select };
     enum class cuboid_kind { box, outline, container };
 
+    void load_texture();
     void set_projection(int width, int height);
+    void multiply_frustum(int width, int height) const;
+    void apply_view_transform();
+    void rotate_main_view() const;
     void draw_scene(draw_mode mode);
+    void draw_box(int index, draw_mode mode);
     void draw_demonstration_scene();
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind);
+    void draw_container_walls(const float lower[3], const float upper[3]);
 
     void pick_at(const QPoint& pos);
     void process_hits(int count, const GLuint* buffer);
@@ -54,6 +60,7 @@ private:
     bool can_move(int direction, int index) const;
     void move_box(int direction, int index);
     void settle_boxes();
+    bool is_valid_box(int index) const;
 
     int rot_x_ = 35;
     int rot_y_ = 345;
