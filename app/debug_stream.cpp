@@ -1,6 +1,8 @@
 #include "app/debug_stream.h"
 
 #include <QString>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
 
 debug_stream::debug_stream(std::ostream& stream, QTextEdit* pane)
@@ -41,5 +43,17 @@ debug_stream::int_type debug_stream::overflow(int_type ch)
 // Bytes are ISO 8859-1, and the text ends at the first NUL byte, as for any C string.
 void debug_stream::append_paragraph(const std::string& bytes)
 {
-    pane->append(QString::fromLatin1(bytes.c_str()));
+    const QString text = QString::fromLatin1(bytes.c_str());
+    QTextDocument* document = pane->document();
+    if (document->isEmpty() && document->revision() == revision_after_empty_paragraph) {
+        // The pane holds only the empty paragraph written last; append() would write into
+        // it instead of adding one, and the empty line would be lost.
+        QTextCursor end(document);
+        end.movePosition(QTextCursor::End);
+        end.insertBlock();
+        end.insertText(text);
+    } else {
+        pane->append(text);
+    }
+    revision_after_empty_paragraph = document->isEmpty() ? document->revision() : -1;
 }

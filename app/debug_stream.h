@@ -28,4 +28,7 @@ private:
     std::streambuf* previous_buffer;
     std::string pending;
     QTextEdit* pane;
+    // The pane's revision right after this buffer left it holding only empty paragraphs, which
+    // an empty document cannot tell apart from no paragraph at all; -1 otherwise.
+    int revision_after_empty_paragraph = -1;
 };

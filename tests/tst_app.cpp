@@ -36,8 +36,7 @@ QStringList paragraphs(const QTextEdit& pane)
     return texts;
 }
 
-// An empty pane swallows a first empty paragraph (QTextEdit::append adds no block to an empty
-// document), so the panes start with one line of their own.
+// The panes start with one line of their own, so that each case sees only what it adds.
 const QString seed = QStringLiteral("seed");
 
 const QStringList banner = {
@@ -121,6 +120,8 @@ private slots:
     void debug_stream_end_data();
     void debug_stream_end();
     void debug_stream_gives_cout_back();
+    void debug_stream_on_an_empty_pane_data();
+    void debug_stream_on_an_empty_pane();
 
     void form_objects_data();
     void form_objects();
@@ -151,6 +152,7 @@ private slots:
     void window_main_view_frame_has_no_minimum();
     void window_language_change_restores_texts();
     void window_about_command();
+    void window_about_command_on_a_fresh_pane();
     void window_keys_data();
     void window_keys();
     void window_inert_menu_entries_data();
@@ -281,6 +283,41 @@ void tst_app::debug_stream_gives_cout_back()
     }
     QCOMPARE(std::cout.rdbuf(), process_output);
     QCOMPARE(paragraphs(pane), (QStringList{seed, "vers le panneau"}));
+}
+
+// An empty pane cannot show an empty paragraph by itself; the lines written to it must still
+// come out one paragraph each, also after the user has cleared it.
+void tst_app::debug_stream_on_an_empty_pane_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("clear_after_first_line");
+    QTest::addColumn<QStringList>("shown");
+
+    QTest::newRow("empty line first") << QByteArray("\nword\n") << false
+                                      << QStringList{"", "word"};
+    QTest::newRow("two empty lines first") << QByteArray("\n\nword\n") << false
+                                           << QStringList{"", "", "word"};
+    QTest::newRow("word first") << QByteArray("word\n\n") << false << QStringList{"word", ""};
+    QTest::newRow("pane cleared after an empty line") << QByteArray("\nword\n") << true
+                                                      << QStringList{"word"};
+}
+
+void tst_app::debug_stream_on_an_empty_pane()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, clear_after_first_line);
+    QFETCH(QStringList, shown);
+
+    QTextEdit pane;
+    std::ostringstream original;
+    std::ostream out(original.rdbuf());
+    debug_stream redirect(out, &pane);
+    const int first_end = bytes.indexOf('\n') + 1;
+    out.write(bytes.constData(), first_end);
+    if (clear_after_first_line)
+        pane.clear();
+    out.write(bytes.constData() + first_end, bytes.size() - first_end);
+    QCOMPARE(paragraphs(pane), shown);
 }
 
 // ---- the form on a bare window ------------------------------------------------------------
@@ -824,6 +861,16 @@ void tst_app::window_about_command()
     QVERIFY(!opened.at(1).isNull());
     opened.at(1)->close();
     QTRY_VERIFY(opened.at(1).isNull());
+}
+
+void tst_app::window_about_command_on_a_fresh_pane()
+{
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    window.findChild<QAction*>("action_propose")->trigger();
+    QCOMPARE(paragraphs(*window.output_pane()), banner);
+    for (gl_widget* view : top_level_views())
+        view->close();
 }
 
 void tst_app::window_keys_data()
