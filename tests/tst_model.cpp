@@ -18,17 +18,17 @@
 namespace {
 
 // A box as a file would give it: position, extents along x, z, y, and its id.
-struct box_spec {
+struct box_row {
     int px, py, pz;
     int length, width, height;
     QString id;
 };
 
-std::unique_ptr<box> make_box(const box_spec& spec)
+std::unique_ptr<box> make_box(const box_row& row)
 {
-    auto b = std::make_unique<box>(position(spec.px, spec.py, spec.pz),
-                                   dimension(spec.length, spec.width, spec.height));
-    b->id = spec.id;
+    auto b = std::make_unique<box>(position(row.px, row.py, row.pz),
+                                   dimension(row.length, row.width, row.height));
+    b->id = row.id;
     return b;
 }
 
@@ -105,9 +105,9 @@ void verify_grid_matches_boxes(const session& s)
 }
 
 // Adds the box to the session the way the reader does, when the packing check accepts it.
-bool try_place(session& s, const box_spec& spec)
+bool try_place(session& s, const box_row& row)
 {
-    auto b = make_box(spec);
+    auto b = make_box(row);
     QStringList report;
     if (check_box(*s.grid, *s.container, *b, report))
         return false;
@@ -126,11 +126,11 @@ std::unique_ptr<session> make_empty_session(const dimension& container)
 
 // Null unless every box passes the check.
 std::unique_ptr<session> make_session(const dimension& container,
-                                      const QVector<box_spec>& boxes)
+                                      const QVector<box_row>& boxes)
 {
     auto s = make_empty_session(container);
-    for (const box_spec& spec : boxes)
-        if (!try_place(*s, spec))
+    for (const box_row& row : boxes)
+        if (!try_place(*s, row))
             return nullptr;
     return s;
 }
@@ -150,13 +150,13 @@ std::vector<bool> snapshot(const occupancy_grid& grid)
 const dimension check_container(10, 8, 6);  // x, z, y
 
 struct check_case {
-    QVector<box_spec> earlier;  // already accepted and marked
-    box_spec tested;
+    QVector<box_row> earlier;  // already accepted and marked
+    box_row tested;
     QStringList report;         // empty when the box passes
 };
 
 struct move_case {
-    QVector<box_spec> boxes;
+    QVector<box_row> boxes;
     int moved;
     int direction;
     bool allowed;
@@ -253,8 +253,8 @@ void tst_model::palette_repeats_two_entries()
 void tst_model::check_and_mark_data()
 {
     QTest::addColumn<check_case>("row");
-    const box_spec left_half{0, 0, 0, 4, 8, 3, "L"};
-    const box_spec whole{0, 0, 0, 10, 8, 6, "W"};
+    const box_row left_half{0, 0, 0, 4, 8, 3, "L"};
+    const box_row whole{0, 0, 0, 10, 8, 6, "W"};
     const int near_limit = std::numeric_limits<int>::max() - 4;
 
     QTest::newRow("fills the container exactly") << check_case{{}, whole, {}};
@@ -324,8 +324,8 @@ void tst_model::check_and_mark()
     QFETCH(check_case, row);
     occupancy_grid grid(check_container);
     coverage expected(check_container);
-    for (const box_spec& spec : row.earlier) {
-        const auto earlier = make_box(spec);
+    for (const box_row& row : row.earlier) {
+        const auto earlier = make_box(row);
         mark_box(grid, *earlier);
         expected.add(*earlier);
     }
@@ -352,7 +352,7 @@ void tst_model::check_and_mark()
 void tst_model::marked_cells_are_the_boxes_cells()
 {
     const dimension container(7, 5, 4);
-    const QVector<box_spec> boxes = {
+    const QVector<box_row> boxes = {
         {0, 0, 0, 3, 5, 2, "a"}, {3, 0, 0, 4, 2, 4, "b"}, {0, 2, 0, 3, 5, 2, "c"},
         {3, 0, 2, 4, 3, 1, "d"}, {6, 3, 4, 0, 1, 1, "flat"}, {3, 1, 2, 2, 3, 1, "e"},
     };
@@ -391,12 +391,12 @@ void tst_model::moves_data()
 {
     QTest::addColumn<move_case>("row");
     // Container 6 long (x), 5 wide (z), 4 high (y).
-    const box_spec at_origin{0, 0, 0, 2, 2, 2, "o"};
-    const box_spec at_far_corner{4, 0, 3, 2, 2, 2, "f"};
-    const box_spec neighbour_on_x{2, 0, 0, 1, 1, 1, "nx"};   // touches one cell of at_origin's +x face
-    const box_spec neighbour_on_z{1, 1, 2, 1, 1, 1, "nz"};   // touches one cell of its +z face
-    const box_spec resting_on_top{0, 2, 0, 2, 2, 2, "t"};
-    const box_spec floating{3, 2, 1, 1, 1, 1, "fl"};
+    const box_row at_origin{0, 0, 0, 2, 2, 2, "o"};
+    const box_row at_far_corner{4, 0, 3, 2, 2, 2, "f"};
+    const box_row neighbour_on_x{2, 0, 0, 1, 1, 1, "nx"};   // touches one cell of at_origin's +x face
+    const box_row neighbour_on_z{1, 1, 2, 1, 1, 1, "nz"};   // touches one cell of its +z face
+    const box_row resting_on_top{0, 2, 0, 2, 2, 2, "t"};
+    const box_row floating{3, 2, 1, 1, 1, 1, "fl"};
 
     QTest::newRow("-x at the x = 0 wall") << move_case{{at_origin}, 0, towards_minus_x, false};
     QTest::newRow("+x along free space") << move_case{{at_origin}, 0, towards_plus_x, true};

@@ -17,21 +17,21 @@
 
 namespace {
 
-struct box_spec {
+struct box_row {
     int px, py, pz;
     int length, width, height;
     int color;
 };
 
-std::unique_ptr<session> make_session(const dimension& container, const QVector<box_spec>& boxes)
+std::unique_ptr<session> make_session(const dimension& container, const QVector<box_row>& boxes)
 {
     auto s = std::make_unique<session>();
     s->container = std::make_unique<dimension>(container);
     s->grid = std::make_unique<occupancy_grid>(container);
-    for (const box_spec& spec : boxes) {
-        auto b = std::make_unique<box>(position(spec.px, spec.py, spec.pz),
-                                       dimension(spec.length, spec.width, spec.height));
-        b->color = spec.color;
+    for (const box_row& row : boxes) {
+        auto b = std::make_unique<box>(position(row.px, row.py, row.pz),
+                                       dimension(row.length, row.width, row.height));
+        b->color = row.color;
         b->id = QString::number(s->boxes.size() + 1);
         mark_box(*s->grid, *b);
         s->boxes.push_back(std::move(b));
@@ -552,10 +552,10 @@ void tst_view3d::nearer_box_wins_data()
 void tst_view3d::nearer_box_wins()
 {
     QFETCH(bool, nearer_first);
-    const box_spec wide = {1, 0, 1, 8, 8, 3, 2};
-    const box_spec small = {4, 3, 4, 2, 2, 2, 3};
+    const box_row wide = {1, 0, 1, 8, 8, 3, 2};
+    const box_row small = {4, 3, 4, 2, 2, 2, 3};
     auto s = make_session(dimension(10, 10, 10),
-                          nearer_first ? QVector<box_spec>{small, wide} : QVector<box_spec>{wide, small});
+                          nearer_first ? QVector<box_row>{small, wide} : QVector<box_row>{wide, small});
     auto wide_alone = make_session(dimension(10, 10, 10), {wide});
     const int nearer = nearer_first ? 0 : 1;
 
@@ -640,7 +640,7 @@ void tst_view3d::left_press_with_right_held_picks()
 // crosses every one of them.
 void tst_view3d::tall_stack_picks_nearest_box()
 {
-    QVector<box_spec> stack;
+    QVector<box_row> stack;
     for (int level = 0; level < 300; ++level)
         stack.append({0, level, 0, 1, 1, 1, level % 16});
     auto s = make_session(dimension(1, 1, 300), stack);
