@@ -103,4 +103,23 @@ void shift(session& s, int d, int index)
     position_field(b, move.along) += move.step;
 }
 
+// The lowest-numbered box that can fall falls one unit, then the search starts again from
+// the first box, until no box can fall.
+int settle(session& s, int highlighted)
+{
+    int highlighted_fall = 0;
+    const int box_count = int(s.boxes.size());
+    for (int i = 0; i < box_count;) {
+        if (!can_move(s, towards_minus_y, i)) {
+            ++i;
+            continue;
+        }
+        shift(s, towards_minus_y, i);
+        if (i == highlighted)
+            ++highlighted_fall;
+        i = 0;
+    }
+    return highlighted_fall;
+}
+
 }  // namespace box_moves

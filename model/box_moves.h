@@ -22,4 +22,8 @@ bool can_move(const session& s, int d, int index);
 // position. A box that covers no cell only changes its position.
 void shift(session& s, int d, int index);
 
+// Lets every box with free cells beneath it fall until all rest on the floor or on other
+// boxes. Returns how many units the box at highlighted fell (0 when it is not a valid index).
+int settle(session& s, int highlighted);
+
 }  // namespace box_moves

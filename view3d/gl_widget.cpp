@@ -457,24 +457,11 @@ void gl_widget::move_box(int direction, int index)
     settle_boxes();
 }
 
-// The lowest-numbered box that can fall falls one unit, then the search starts again from
-// the first box, until no box can fall. A loop, not recursion: a cascade can run to the
-// container's height for every box.
+// The highlighted box reports every unit it fell, so the window follows it down.
 void gl_widget::settle_boxes()
 {
-    int highlighted_fall = 0;
-    const int box_count = int(current_session_->boxes.size());
-    for (int i = 0; i < box_count;) {
-        if (!can_move(towards_minus_y, i)) {
-            ++i;
-            continue;
-        }
-        box_moves::shift(*current_session_, towards_minus_y, i);
-        if (i == highlighted_box_)
-            ++highlighted_fall;
-        update();
-        i = 0;
-    }
+    const int highlighted_fall = box_moves::settle(*current_session_, highlighted_box_);
+    update();
     for (int unit = 0; unit < highlighted_fall; ++unit)
         emit box_selected(highlighted_box_ + 1);
 }
