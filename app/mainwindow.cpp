@@ -22,14 +22,16 @@ std::ostream& operator<<(std::ostream& out, const QString& text)
     return out << text.toLatin1().constData();
 }
 
+// Concatenated, so that a "%1" inside an id is never taken for a placeholder.
 QString box_line(const box& b)
 {
     const position& p = b.position;
     const dimension& d = b.dimension;
-    return QStringLiteral("boite num:%1 - dim: %2,%3,%4  - pos: %5,%6,%7")
-        .arg(b.id)
-        .arg(d.length()).arg(d.width()).arg(d.height())
-        .arg(p.px).arg(p.py).arg(p.pz);
+    const QChar comma(',');
+    return QStringLiteral("boite num:") + b.id + QStringLiteral(" - dim: ")
+           + QString::number(d.length()) + comma + QString::number(d.width()) + comma
+           + QString::number(d.height()) + QStringLiteral("  - pos: ") + QString::number(p.px)
+           + comma + QString::number(p.py) + comma + QString::number(p.pz);
 }
 
 }  // namespace

@@ -38,13 +38,17 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private slots:
+    // Connected by name to the form's two menu actions.
     void on_action_propose_triggered();
     void on_action_ouvrir_un_fichier_triggered();
+
+private:
+    // Connected in the constructor: as slots, their names would make the form's connection
+    // by name look for objects that do not exist and warn at every start.
     void on_liste_item_triggered(QStandardItem* item);
     void on_affiche_info_boite_triggered(QStandardItem* item, QString id);
     void on_wid_opengl_box_selected(int number);
 
-private:
     void show_session_in_views(session* s);
 
     Ui::MainWindow* ui;

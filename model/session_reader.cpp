@@ -3,6 +3,7 @@
 #include "model/packing_check.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 
 namespace {
@@ -159,20 +160,63 @@ private:
     QStringList open_elements;
 };
 
+// The file as its line-by-line copy in text mode gives it: a CR LF becomes LF, a lone CR
+// stays (the XML reader then reads it as a blank). Served block by block, so that memory
+// does not grow with the file.
+class line_end_device : public QIODevice {
+public:
+    explicit line_end_device(QFile& file) : file(file)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char* data, qint64 max_size) override
+    {
+        const qint64 read = file.read(data, max_size);
+        if (read <= 0)
+            return -1;
+        qint64 kept = 0;
+        for (qint64 i = 0; i < read; ++i)
+            if (data[i] != '\r' || i + 1 == read || data[i + 1] != '\n')
+                data[kept++] = data[i];
+        // A CR that ends the block pairs with an LF that starts the next one.
+        char next;
+        if (data[kept - 1] == '\r' && file.peek(&next, 1) == 1 && next == '\n') {
+            file.getChar(&next);
+            data[kept - 1] = '\n';
+        }
+        return kept;
+    }
+
+    qint64 writeData(const char*, qint64) override { return -1; }
+
+private:
+    QFile& file;
+};
+
 }  // namespace
 
 session_reader::result session_reader::read(const QString& path)
 {
     result out;
+    // A FIFO or a device would block in the open or never end: refuse it before opening.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        out.unreadable = true;
+        out.open_error = QStringLiteral("file to open is not a regular file");
+        return out;
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (!file.open(QIODevice::ReadOnly)) {
         out.unreadable = true;
         out.open_error = file.errorString();
         return out;
     }
-    // The reader streams from the file instead of copying it into memory first, so a file
-    // of any size is read in constant memory with the same result.
-    QXmlStreamReader xml(&file);
+    line_end_device text(file);
+    QXmlStreamReader xml(&text);
     out.loaded = reading(xml, out).run();
     if (!out.loaded) {
         out.boxes.clear();

@@ -1,0 +1,318 @@
+#include "app/mainwindow.h"
+#include "app/program.h"
+#include "view3d/gl_widget.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QtTest>
+
+#include <xcb/xcb.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+namespace {
+
+const QByteArray two_boxes =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<qarvel name=\"demo\">\n"
+    "  <container length=\"10\" width=\"8\" height=\"6\"/>\n"
+    "  <param/>\n"
+    "  <boxs number=\"2\">\n"
+    "    <box id=\"1\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>\n"
+    "    <box id=\"2\" length=\"6\" width=\"8\" height=\"3\" px=\"4\" py=\"0\" pz=\"0\" color=\"5\"/>\n"
+    "  </boxs>\n"
+    "</qarvel>\n";
+
+template <typename T>
+using x_reply = std::unique_ptr<T, decltype(&std::free)>;
+
+template <typename T>
+x_reply<T> take(T* reply)
+{
+    return x_reply<T>(reply, &std::free);
+}
+
+// The X server the tests run on, seen from outside the program: which windows a process
+// shows, and the close request a window manager sends for a window's close button.
+class x_display {
+public:
+    x_display() : connection(xcb_connect(nullptr, &screen_number)) {}
+    ~x_display() { xcb_disconnect(connection); }
+
+    bool usable() const { return !xcb_connection_has_error(connection); }
+
+    QVector<xcb_window_t> shown_windows_of(qint64 pid)
+    {
+        QVector<xcb_window_t> shown;
+        const auto tree = take(xcb_query_tree_reply(
+            connection, xcb_query_tree(connection, root()), nullptr));
+        if (!tree)
+            return shown;
+        const xcb_atom_t pid_atom = atom("_NET_WM_PID");
+        const xcb_window_t* children = xcb_query_tree_children(tree.get());
+        for (int i = 0; i < xcb_query_tree_children_length(tree.get()); ++i) {
+            const auto attributes = take(xcb_get_window_attributes_reply(
+                connection, xcb_get_window_attributes(connection, children[i]), nullptr));
+            if (!attributes || attributes->map_state != XCB_MAP_STATE_VIEWABLE)
+                continue;
+            const auto owner = take(xcb_get_property_reply(
+                connection,
+                xcb_get_property(connection, 0, children[i], pid_atom, XCB_ATOM_CARDINAL, 0, 1),
+                nullptr));
+            if (owner && xcb_get_property_value_length(owner.get()) == 4
+                && *static_cast<const uint32_t*>(xcb_get_property_value(owner.get())) == pid)
+                shown << children[i];
+        }
+        return shown;
+    }
+
+    void ask_to_close(xcb_window_t window)
+    {
+        xcb_client_message_event_t event;
+        std::memset(&event, 0, sizeof event);
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = atom("WM_PROTOCOLS");
+        event.data.data32[0] = atom("WM_DELETE_WINDOW");
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        xcb_send_event(connection, 0, window, XCB_EVENT_MASK_NO_EVENT,
+                       reinterpret_cast<const char*>(&event));
+        xcb_flush(connection);
+    }
+
+private:
+    xcb_window_t root()
+    {
+        xcb_screen_iterator_t screen = xcb_setup_roots_iterator(xcb_get_setup(connection));
+        for (int i = 0; i < screen_number; ++i)
+            xcb_screen_next(&screen);
+        return screen.data->root;
+    }
+
+    xcb_atom_t atom(const char* name)
+    {
+        const auto reply = take(xcb_intern_atom_reply(
+            connection, xcb_intern_atom(connection, 0, uint16_t(std::strlen(name)), name),
+            nullptr));
+        return reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
+    }
+
+    int screen_number = 0;
+    xcb_connection_t* connection;
+};
+
+struct finished_run {
+    bool closed_normally = false;  // its window showed, was closed, and the program ended
+    int exit_code = -1;
+    QByteArray error_output;
+};
+
+// Starts the built program, waits until its main window shows, closes that window as the
+// user would, and collects what the program wrote on its standard error stream.
+finished_run run_executable(const QStringList& arguments, const QString& runtime_dir)
+{
+    QProcess program;
+    // A desktop session provides a runtime directory; without one the toolkit itself
+    // complains on the standard error stream before the program runs.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (!environment.contains("XDG_RUNTIME_DIR"))
+        environment.insert("XDG_RUNTIME_DIR", runtime_dir);
+    program.setProcessEnvironment(environment);
+    program.start(PACKVIEW_EXECUTABLE, arguments);
+
+    finished_run run;
+    x_display display;
+    QVector<xcb_window_t> shown;
+    const bool window_shown = display.usable() && program.waitForStarted()
+                              && QTest::qWaitFor([&] {
+                                     shown = display.shown_windows_of(program.processId());
+                                     return !shown.isEmpty();
+                                 }, 60000);
+    for (xcb_window_t window : shown)
+        display.ask_to_close(window);
+    if (window_shown && program.waitForFinished(60000)) {
+        run.closed_normally = program.exitStatus() == QProcess::NormalExit;
+        run.exit_code = program.exitCode();
+    } else {
+        program.kill();
+        program.waitForFinished();
+    }
+    run.error_output = program.readAllStandardError();
+    return run;
+}
+
+// Runs the whole program in this process; once its event loop runs, `inside` gets the main
+// window, then the window is closed as the user would.
+int run_in_process(const QStringList& arguments, const std::function<void(MainWindow&)>& inside)
+{
+    QList<QByteArray> words{"packview"};
+    for (const QString& argument : arguments)
+        words << QFile::encodeName(argument);
+    std::vector<char*> argv;
+    for (QByteArray& word : words)
+        argv.push_back(word.data());
+    argv.push_back(nullptr);
+    QTimer::singleShot(0, [&] {
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* window = qobject_cast<MainWindow*>(widget)) {
+                inside(*window);
+                window->close();
+            }
+        }
+    });
+    return run_program(int(words.size()), argv.data());
+}
+
+QStringList paragraphs(const QTextEdit& pane)
+{
+    QStringList texts;
+    for (QTextBlock block = pane.document()->begin(); block.isValid(); block = block.next())
+        texts << block.text();
+    return texts;
+}
+
+QStringList messages;
+
+void record_message(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    messages << text;
+}
+
+}  // namespace
+
+class tst_program : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void start_writes_no_warning();
+    void executable_run_data();
+    void executable_run();
+    void partial_line_reaches_the_pane_before_the_window_goes();
+    void escape_in_the_main_view_closes_only_that_view();
+
+private:
+    QString write_session(const QString& name);
+
+    QTemporaryDir dir;
+};
+
+void tst_program::initTestCase()
+{
+    QVERIFY(dir.isValid());
+    // An argument that the program would report if it read it.
+    QVERIFY(QDir(dir.path()).mkpath("a directory"));
+}
+
+QString tst_program::write_session(const QString& name)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(two_boxes) < 0)
+        return QString();
+    return path;
+}
+
+void tst_program::start_writes_no_warning()
+{
+    const QString path = write_session("demo.qrv");
+    messages.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(record_message);
+    const int code = run_in_process({path}, [](MainWindow& window) {
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.registered_sessions().size(), std::size_t(1));
+    });
+    qInstallMessageHandler(previous);
+
+    QCOMPARE(code, 0);
+    QCOMPARE(messages, QStringList());
+}
+
+void tst_program::executable_run_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QStringList>("existing");  // the arguments written as session files
+    QTest::addColumn<QString>("refused");       // the one argument reported, if any
+
+    QTest::newRow("one file") << QStringList{"run1.qrv"} << QStringList{"run1.qrv"}
+                              << QString();
+    QTest::newRow("no file") << QStringList() << QStringList() << QString();
+    QTest::newRow("non-ASCII file name") << QStringList{"séance d'été.qrv"}
+                                         << QStringList{"séance d'été.qrv"} << QString();
+    QTest::newRow("two arguments, only the first is read")
+        << QStringList{"absent.qrv", "aussi absent.qrv"} << QStringList() << "absent.qrv";
+    QTest::newRow("two arguments, the second is not even looked at")
+        << QStringList{"premier.qrv", "a directory"} << QStringList{"premier.qrv"} << QString();
+}
+
+void tst_program::executable_run()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QStringList, existing);
+    QFETCH(QString, refused);
+    for (const QString& name : existing)
+        QVERIFY(!write_session(name).isEmpty());
+    QStringList paths;
+    for (const QString& name : arguments)
+        paths << dir.filePath(name);
+    QTemporaryDir runtime_dir;
+
+    const finished_run run = run_executable(paths, runtime_dir.path());
+
+    QVERIFY(run.closed_normally);
+    QCOMPARE(run.exit_code, 0);
+    const QByteArray expected =
+        refused.isEmpty() ? QByteArray()
+                          : "Error: ouvrir le fichier " + QFile::encodeName(dir.filePath(refused))
+                                + ": No such file or directory\n";
+    QCOMPARE(run.error_output, expected);
+}
+
+void tst_program::partial_line_reaches_the_pane_before_the_window_goes()
+{
+    QStringList shown_last;
+    const int code = run_in_process({}, [&shown_last](MainWindow& window) {
+        QTextEdit* pane = window.output_pane();
+        connect(pane, &QTextEdit::textChanged, pane,
+                [&shown_last, pane] { shown_last = paragraphs(*pane); });
+        std::cout << "ligne" << std::endl << "partielle";
+        QCOMPARE(shown_last.mid(shown_last.size() - 1), QStringList{"ligne"});
+    });
+
+    QCOMPARE(code, 0);
+    QCOMPARE(shown_last.mid(shown_last.size() - 2), (QStringList{"ligne", "partielle"}));
+}
+
+void tst_program::escape_in_the_main_view_closes_only_that_view()
+{
+    bool view_shown_after = true;
+    bool window_shown_after = false;
+    const int code = run_in_process({}, [&](MainWindow& window) {
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        auto* view = window.findChild<gl_widget*>("widget_opengl");
+        view->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), view);
+
+        QTest::keyClick(window.windowHandle(), Qt::Key_Escape);
+
+        view_shown_after = view->isVisible();
+        window_shown_after = window.isVisible();
+    });
+
+    QCOMPARE(code, 0);
+    QVERIFY(!view_shown_after);
+    QVERIFY(window_shown_after);
+}
+
+QTEST_MAIN(tst_program)
+#include "tst_program.moc"
