@@ -5,13 +5,19 @@
 #include "view3d/gl_widget.h"
 
 #include <QFile>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QStandardItem>
 #include <QTemporaryDir>
 #include <QTextEdit>
+#include <QXmlStreamReader>
 #include <QtTest>
 
+#include <cerrno>
 #include <iostream>
+#include <sstream>
+
+#include <sys/stat.h>
 
 Q_DECLARE_METATYPE(QStandardItem*)
 
@@ -128,6 +134,106 @@ struct window_state {
     }
 };
 
+// Everything written to std::cerr while it lives.
+struct captured_errors {
+    std::ostringstream text;
+    std::streambuf* const previous = std::cerr.rdbuf(text.rdbuf());
+    ~captured_errors() { std::cerr.rdbuf(previous); }
+};
+
+// A container of 10 x 10 x 10 holding the given "box" elements.
+QByteArray session_of(const QByteArray& boxes, int number)
+{
+    return in_document("<container length=\"10\" width=\"10\" height=\"10\"/>"
+                       + boxs(number, boxes));
+}
+
+// A box 1,2,3 at 4,5,6 with this id, written as it stands.
+QByteArray box_1_2_3_at(const QString& id, int px = 4)
+{
+    return "<box id=\"" + id.toUtf8() + "\" length=\"1\" width=\"2\" height=\"3\" px=\""
+           + QByteArray::number(px) + "\" py=\"5\" pz=\"6\" color=\"3\"/>";
+}
+
+// The information pane's lines, without the blanks around them.
+QStringList info_pane_lines(const MainWindow& window)
+{
+    QStringList lines =
+        window.findChild<QTextEdit*>("zone_info_boite")->toPlainText().split('\n');
+    for (QString& line : lines)
+        line = line.trimmed();
+    return lines;
+}
+
+// With a byte order mark, as a UTF-16 session file starts.
+QByteArray utf16(const QString& text, bool big_endian)
+{
+    QByteArray bytes;
+    for (const QChar c : QChar(QChar::ByteOrderMark) + text) {
+        const char high = char(c.unicode() >> 8);
+        const char low = char(c.unicode() & 0xff);
+        bytes += big_endian ? QByteArray(1, high) + low : QByteArray(1, low) + high;
+    }
+    return bytes;
+}
+
+QByteArray encoded(const QString& text, const QString& encoding)
+{
+    if (encoding == "UTF-8")
+        return text.toUtf8();
+    return utf16(text, encoding == "UTF-16BE");
+}
+
+// What copying a file line by line in text mode gives: a CR LF that ends a line becomes LF;
+// any other CR stays.
+QByteArray text_mode_copy(const QByteArray& bytes)
+{
+    QByteArray copy;
+    int start = 0;
+    while (start < bytes.size()) {
+        const int newline = bytes.indexOf('\n', start);
+        const int end = newline < 0 ? bytes.size() : newline + 1;
+        QByteArray line = bytes.mid(start, end - start);
+        if (line.endsWith("\r\n"))
+            line.replace(line.size() - 2, 2, "\n");
+        copy += line;
+        start = end;
+    }
+    return copy;
+}
+
+// A session file of one-unit boxes in a row, with random ids, blanks and text content drawn
+// from the alphabet.
+QString random_session(QRandomGenerator& random, const QString& alphabet, int boxes)
+{
+    const auto draw = [&](int longest) {
+        QString text;
+        for (int n = random.bounded(longest + 1); n > 0; --n)
+            text += alphabet[random.bounded(alphabet.size())];
+        return text;
+    };
+    const QStringList blanks = {"\r\n", "\r", "\n", " ", "\r\r\n", "\n\r"};
+    const auto blank = [&] { return blanks[random.bounded(blanks.size())]; };
+    const QString count = QString::number(boxes);
+    QString xml = "<qarvel name=\"" + draw(4) + "\">" + blank() + "<container length=\"" + count
+                  + "\" width=\"1\" height=\"1\"/>" + blank() + "<boxs number=\"" + count + "\">";
+    for (int i = 0; i < boxes; ++i)
+        xml += blank() + "<box id=\"" + draw(6) + "\" length=\"1\" width=\"1\" height=\"1\" px=\""
+               + QString::number(i) + "\" py=\"0\" pz=\"0\">" + draw(3) + "</box>";
+    return xml + blank() + "</boxs></qarvel>" + blank();
+}
+
+// The box ids the XML reader finds in these bytes; false when it meets an error.
+bool box_ids_in(const QByteArray& bytes, QStringList& ids)
+{
+    QXmlStreamReader xml(bytes);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("box"))
+            ids << xml.attributes().value(QLatin1String("id")).toString();
+    }
+    return !xml.hasError();
+}
+
 struct failing_case {
     QByteArray content;
     QStringList lines;  // between the opening line and the closing one
@@ -155,7 +261,14 @@ private slots:
     void loaded_file();
     void already_open_path_is_refused();
     void same_file_under_another_path_loads_again();
-    void unreadable_file_writes_only_its_opening_line();
+    void paths_that_cannot_be_read_data();
+    void paths_that_cannot_be_read();
+    void ids_are_never_templates_data();
+    void ids_are_never_templates();
+    void carriage_returns_data();
+    void carriage_returns();
+    void reader_sees_the_text_mode_copy_data();
+    void reader_sees_the_text_mode_copy();
     void sessions_are_numbered_by_successful_loads();
     void tree_lists_sessions_and_boxes();
     void tree_clicks_describe_and_show_sessions();
@@ -417,20 +530,184 @@ void tst_reader::same_file_under_another_path_loads_again()
     QCOMPARE(window.registered_sessions().size(), std::size_t(2));
 }
 
-void tst_reader::unreadable_file_writes_only_its_opening_line()
+void tst_reader::paths_that_cannot_be_read_data()
 {
+    QTest::addColumn<QString>("name");  // in the test's directory, or absolute
+    QTest::addColumn<QString>("reason");
+
+    const QString not_regular = QStringLiteral("file to open is not a regular file");
+    QTest::newRow("missing file") << "missing.qrv" << "No such file or directory";
+    QTest::newRow("FIFO") << "fifo.qrv" << not_regular;
+    QTest::newRow("directory") << "directory.qrv" << not_regular;
+    QTest::newRow("character device") << "/dev/null" << not_regular;
+}
+
+// Refused before anything is opened, so that a FIFO cannot block the window.
+void tst_reader::paths_that_cannot_be_read()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, reason);
     MainWindow window;
     debug_stream redirect(std::cout, window.output_pane());
     QVERIFY(window.load_session(write_file("earlier.qrv", two_box_example)));
     const window_state before(window);
     window.output_pane()->clear();
-    const QString missing = dir.filePath("missing.qrv");
+    QVERIFY(mkfifo(QFile::encodeName(dir.filePath("fifo.qrv")).constData(), 0600) == 0
+            || errno == EEXIST);
+    QVERIFY(QDir(dir.path()).mkpath("directory.qrv"));
+    const QString path = QDir(dir.path()).filePath(name);
 
-    QVERIFY(!window.load_session(missing));
+    captured_errors errors;
+    QVERIFY(!window.load_session(path));
 
-    // The reason goes to the error stream, which the pane does not show.
-    QCOMPARE(pane_lines(window), QStringList() << open_line(missing));
+    QCOMPARE(QString::fromStdString(errors.text.str()),
+             "Error: ouvrir le fichier " + path + ": " + reason + "\n");
+    QCOMPARE(pane_lines(window), QStringList() << open_line(path));
     QVERIFY(window_state(window) == before);
+}
+
+void tst_reader::ids_are_never_templates_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("box_line");
+    QTest::addColumn<QString>("pane_title");
+
+    QTest::newRow("%1") << "%1" << "boite num:%1 - dim: 1,2,3  - pos: 4,5,6" << "Boite id = %1";
+    QTest::newRow("a%1b") << "a%1b" << "boite num:a%1b - dim: 1,2,3  - pos: 4,5,6"
+                          << "Boite id = a%1b";
+    QTest::newRow("%9%2") << "%9%2" << "boite num:%9%2 - dim: 1,2,3  - pos: 4,5,6"
+                          << "Boite id = %9%2";
+    QTest::newRow("%L1") << "%L1" << "boite num:%L1 - dim: 1,2,3  - pos: 4,5,6"
+                         << "Boite id = %L1";
+    QTest::newRow("%1%2%3%4%5%6%7") << "%1%2%3%4%5%6%7"
+                                    << "boite num:%1%2%3%4%5%6%7 - dim: 1,2,3  - pos: 4,5,6"
+                                    << "Boite id = %1%2%3%4%5%6%7";
+}
+
+// The box line, both check messages and the information pane show the id as it stands.
+void tst_reader::ids_are_never_templates()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, box_line);
+    QFETCH(QString, pane_title);
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+
+    const QString outside_file = write_file("outside.qrv", session_of(box_1_2_3_at(id, 10), 1));
+    QVERIFY(!window.load_session(outside_file));
+    const QString collision_file =
+        write_file("collision.qrv", session_of(box_1_2_3_at("first") + box_1_2_3_at(id), 2));
+    QVERIFY(!window.load_session(collision_file));
+    const QString loaded_file = write_file("loaded.qrv", session_of(box_1_2_3_at(id), 1));
+    QVERIFY(window.load_session(loaded_file));
+
+    QCOMPARE(pane_lines(window), QStringList()
+                                     << open_line(outside_file) << outside(id) << failed_line
+                                     << open_line(collision_file) << collision(id)
+                                     << failed_line << open_line(loaded_file) << box_line
+                                     << loaded_line);
+
+    QMetaObject::invokeMethod(views_of(window)[0], "box_selected", Q_ARG(int, 1));
+    QCOMPARE(info_pane_lines(window), (QStringList{pane_title, "Dimention :", "1, 2, 3",
+                                                   "Position :", "4, 5, 6", "Couleur :", ""}));
+}
+
+void tst_reader::carriage_returns_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QStringList>("ids");
+
+    QByteArray crlf = two_box_example;
+    QTest::newRow("CR LF line ends") << crlf.replace("\n", "\r\n") << QStringList{"1", "2"};
+    QTest::newRow("lone CR inside an id")
+        << session_of(box_1_2_3_at("a\rb"), 1) << QStringList{"a b"};
+    QTest::newRow("CR LF inside an id")
+        << session_of(box_1_2_3_at("a\r\nb"), 1) << QStringList{"a b"};
+    // The copy makes it "a", CR, LF, "b", which XML reads as one line end.
+    QTest::newRow("CR before a CR LF inside an id")
+        << session_of(box_1_2_3_at("a\r\r\nb"), 1) << QStringList{"a b"};
+    QTest::newRow("lone CRs on the first line")
+        << "<qarvel>\r<container length=\"10\" width=\"10\" height=\"10\"/><boxs number=\"1\">"
+               + box_1_2_3_at("x\r") + "</boxs></qarvel>"
+        << QStringList{"x "};
+    // Long ids of CR CR LF, each starting one byte further: whatever the size of the blocks
+    // the file is read in, some block ends between a CR and the LF after it.
+    QByteArray long_ids;
+    QStringList long_ids_read;
+    for (const QString prefix : {"", "b", "bb", "bbb"}) {
+        long_ids += box_1_2_3_at(prefix + QString("a\r\r\n").repeated(6000), long_ids_read.size());
+        long_ids_read << prefix + QString("a ").repeated(6000);
+    }
+    QTest::newRow("CR CR LF across block ends") << session_of(long_ids, 4) << long_ids_read;
+    QTest::newRow("CR in text content")
+        << session_of("<box id=\"t\" length=\"1\">\rlabel\r\r</box>", 1)
+        << QStringList{"t"};
+
+    // U+0D05 holds the byte 0x0D in both byte orders.
+    const QString utf16_session = "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n<qarvel>\r\n"
+                                  "<container length=\"9\" width=\"9\" height=\"9\"/>\r\n"
+                                  "<boxs number=\"2\"><box id=\"\u0d05\r\u0d05\" px=\"1\"/>\r\n"
+                                  "<box id=\"\u0d0d\" length=\"1\"/></boxs></qarvel>\r\n";
+    const QStringList utf16_ids = {QStringLiteral("\u0d05 \u0d05"), QStringLiteral("\u0d0d")};
+    QTest::newRow("UTF-16LE") << utf16(utf16_session, false) << utf16_ids;
+    QTest::newRow("UTF-16BE") << utf16(utf16_session, true) << utf16_ids;
+    // Bytes 0D 0A 0D 0A: the copy makes them 0A 0A, one character U+0A0A.
+    QTest::newRow("UTF-16BE, characters that hold a CR LF")
+        << utf16(QString(utf16_session).replace("\u0d0d", "\u0d0a\u0d0a"), true)
+        << QStringList{QStringLiteral("\u0d05 \u0d05"), QStringLiteral("\u0a0a")};
+}
+
+void tst_reader::carriage_returns()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QStringList, ids);
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+
+    QVERIFY(window.load_session(write_file("cr.qrv", content)));
+
+    QStringList read_ids;
+    for (const auto& b : window.registered_sessions().front()->boxes)
+        read_ids << b->id;
+    QCOMPARE(read_ids, ids);
+}
+
+void tst_reader::reader_sees_the_text_mode_copy_data()
+{
+    QTest::addColumn<QString>("encoding");
+    QTest::addColumn<QString>("alphabet");
+    QTest::addColumn<int>("boxes");
+
+    // In UTF-16 the characters U+0Dxx and U+0Axx could put the bytes 0x0D and 0x0A side by
+    // side, which the copy joins and so garbles the file; one such file is a fixed case.
+    const QString plain = QStringLiteral("a\r\r\n\t \u00e9");  // CR drawn twice as often
+    QTest::newRow("UTF-8") << "UTF-8" << plain + QStringLiteral("\u0d05\u0d0a\u0a0d") << 2000;
+    QTest::newRow("UTF-16LE") << "UTF-16LE" << plain << 1000;
+    QTest::newRow("UTF-16BE") << "UTF-16BE" << plain << 1000;
+}
+
+// Random files against the XML reader run on their line-by-line copy.
+void tst_reader::reader_sees_the_text_mode_copy()
+{
+    QFETCH(QString, encoding);
+    QFETCH(QString, alphabet);
+    QFETCH(int, boxes);
+    QRandomGenerator random(uint(qHash(QByteArray(QTest::currentDataTag()))));
+
+    for (int file = 0; file < 3; ++file) {
+        const QByteArray content = encoded(random_session(random, alphabet, boxes), encoding);
+        QStringList ids_in_copy;
+        QVERIFY(box_ids_in(text_mode_copy(content), ids_in_copy));
+        MainWindow window;
+        debug_stream redirect(std::cout, window.output_pane());
+
+        QVERIFY(window.load_session(write_file("random.qrv", content)));
+
+        QStringList read_ids;
+        for (const auto& b : window.registered_sessions().front()->boxes)
+            read_ids << b->id;
+        QCOMPARE(read_ids, ids_in_copy);
+    }
 }
 
 void tst_reader::sessions_are_numbered_by_successful_loads()
