@@ -6,6 +6,8 @@
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
+#include <cstring>
+
 namespace {
 
 const QString format_error_unknown_element =
@@ -178,10 +180,7 @@ protected:
         const qint64 read = file.read(data, max_size);
         if (read <= 0)
             return -1;
-        qint64 kept = 0;
-        for (qint64 i = 0; i < read; ++i)
-            if (data[i] != '\r' || i + 1 == read || data[i + 1] != '\n')
-                data[kept++] = data[i];
+        const qint64 kept = drop_cr_before_lf(data, read);
         // A CR that ends the block pairs with an LF that starts the next one.
         char next;
         if (data[kept - 1] == '\r' && file.peek(&next, 1) == 1 && next == '\n') {
@@ -194,6 +193,25 @@ protected:
     qint64 writeData(const char*, qint64) override { return -1; }
 
 private:
+    // Removes in place every CR followed by an LF; returns the new size.
+    static qint64 drop_cr_before_lf(char* data, qint64 size)
+    {
+        const char* const end = data + size;
+        char* kept_end = data;
+        const char* from = data;
+        for (;;) {
+            const auto* cr = static_cast<const char*>(std::memchr(from, '\r', size_t(end - from)));
+            const char* const run_end = cr ? cr : end;
+            std::memmove(kept_end, from, size_t(run_end - from));
+            kept_end += run_end - from;
+            if (!cr)
+                return kept_end - data;
+            if (cr + 1 == end || cr[1] != '\n')
+                *kept_end++ = '\r';
+            from = cr + 1;
+        }
+    }
+
     QFile& file;
 };
 
