@@ -75,13 +75,17 @@ int occupancy_grid::resting_level(const box& b) const
     beneath.y1 = b.position.py;
     if (beneath.is_empty())
         return 0;  // no footprint: nothing beneath can hold it
-    // A block that reaches above the box's bottom (one the box lies inside, when the box
-    // covers no cell) holds it where it is.
+    // The nearest block beneath the box's bottom layer is the highest one; a block that
+    // reaches up into that layer (one the box lies inside, when it covers no cell) holds the
+    // box where it is. Asking for the nearest only keeps a tall stack from being walked
+    // whole for every box in it.
+    const cell_range bottom{beneath.x0, beneath.x1, beneath.z0, beneath.z1, b.position.py,
+                            b.position.py + 1};
     int level = 0;
-    blocks->tree.query(bgi::intersects(closed_block(beneath)),
+    blocks->tree.query(bgi::intersects(closed_block(beneath))
+                           && bgi::nearest(closed_block(bottom), 1),
                        boost::make_function_output_iterator([&](const entry& e) {
-                           level = std::max(level, std::min(e.first.max_corner().get<2>() + 1,
-                                                            b.position.py));
+                           level = std::min(e.first.max_corner().get<2>() + 1, b.position.py);
                        }));
     return level;
 }
