@@ -1,18 +1,19 @@
-// Times the reader and the grid on large inputs and reports the peak memory after each step.
-// Usage: bench_packview [WAREHOUSE.qrv]   (default: ../examples/warehouse.qrv beside the build)
+// Times the reader, the check and settling on large millimetre loads, beside a bare XML pass
+// over the same files, and reports the peak memory after each step.
+// Usage: cmake --build build --target bench_packview && ./build/bench_packview
 
 #include "model/box.h"
-#include "model/cell_range.h"
-#include "model/dimension.h"
+#include "model/box_moves.h"
 #include "model/occupancy_grid.h"
+#include "model/session.h"
 #include "model/session_reader.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
 #include <sys/resource.h>
 
@@ -30,14 +31,85 @@ double peak_rss_mib()
 
 // Runs the step once and prints its wall time and the process's peak memory so far; the steps
 // run from the smallest to the largest so that each peak belongs to its own step.
-void measure(const char* what, const std::function<QString()>& step)
+double measure(const char* what, const std::function<QString()>& step)
 {
     QElapsedTimer timer;
     timer.start();
     const QString outcome = step();
     const double ms = double(timer.nsecsElapsed()) / 1e6;
-    std::printf("%-44s %10.1f ms   peak RSS %8.1f MiB   %s\n", what, ms, peak_rss_mib(),
+    std::printf("%-52s %9.1f ms   peak RSS %7.1f MiB   %s\n", what, ms, peak_rss_mib(),
                 qPrintable(outcome));
+    return ms;
+}
+
+struct container_size {
+    int length, width, height;
+};
+
+constexpr container_size high_cube_40ft_mm{12032, 2352, 2698};
+
+// A lattice of nx x nz x ny cells filling the container, one box per cell with random extents
+// that fit it, so that no box overlaps another; every box floats gap units above its cell's
+// floor, so that the first move lets the whole load settle.
+bool write_lattice(const QString& path, container_size c, int nx, int nz, int ny, int gap)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QRandomGenerator random(42);
+    const int sx = c.length / nx, sz = c.width / nz, sy = c.height / ny;
+    file.write(QStringLiteral("<?xml version=\"1.0\"?>\n<qarvel name=\"lattice\">\n"
+                              "<container length=\"%1\" width=\"%2\" height=\"%3\"/>\n<param/>\n"
+                              "<boxs number=\"%4\">\n")
+                   .arg(c.length).arg(c.width).arg(c.height).arg(nx * nz * ny)
+                   .toLatin1());
+    int id = 0;
+    for (int i = 0; i < nx; ++i)
+        for (int k = 0; k < nz; ++k)
+            for (int j = 0; j < ny; ++j) {
+                // The first box is one unit short on x, so that Right moves it.
+                const int length = id == 0 ? sx - 1 : random.bounded(sx / 2, sx + 1);
+                file.write(QStringLiteral("<box id=\"b%1\" length=\"%2\" width=\"%3\" "
+                                          "height=\"%4\" px=\"%5\" py=\"%6\" pz=\"%7\" "
+                                          "color=\"%8\"/>\n")
+                               .arg(++id).arg(length).arg(random.bounded(sz / 2, sz + 1))
+                               .arg(random.bounded(sy / 2, sy - gap + 1))
+                               .arg(i * sx).arg(j * sy + gap).arg(k * sz)
+                               .arg(random.bounded(16))
+                               .toLatin1());
+            }
+    file.write("</boxs>\n</qarvel>\n");
+    return true;
+}
+
+bool write_single_box(const QString& path, container_size c, const QString& box_attributes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QStringLiteral("<qarvel name=\"one\"><container length=\"%1\" width=\"%2\" "
+                              "height=\"%3\"/><boxs number=\"1\"><box id=\"1\" %4/></boxs>"
+                              "</qarvel>")
+                   .arg(c.length).arg(c.width).arg(c.height).arg(box_attributes)
+                   .toLatin1());
+    return true;
+}
+
+// Every token and every attribute value, and nothing more: the least any reader must do.
+QString bare_xml_pass(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QStringLiteral("NOT OPENED");
+    QXmlStreamReader xml(&file);
+    qint64 tokens = 0, characters = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        ++tokens;
+        for (const QXmlStreamAttribute& a : xml.attributes())
+            characters += a.value().toString().size();
+    }
+    return QStringLiteral("%1 tokens, %2 attribute characters").arg(tokens).arg(characters);
 }
 
 QString read_outcome(const session_reader::result& read)
@@ -49,48 +121,40 @@ QString read_outcome(const session_reader::result& read)
         .arg(read.grid->taken_count());
 }
 
-// Boxes on a floor of square columns with random heights, one column per box, so that every
-// box fits and none overlaps.
-bool write_large_session(const QString& path, int columns_x, int columns_z, int side,
-                         int height)
+std::unique_ptr<session> load(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QRandomGenerator random(42);
-    file.write(QStringLiteral("<?xml version=\"1.0\"?>\n<qarvel name=\"large\">\n"
-                              "<container length=\"%1\" width=\"%2\" height=\"%3\"/>\n<param/>\n"
-                              "<boxs number=\"%4\">\n")
-                   .arg(columns_x * side).arg(columns_z * side).arg(height)
-                   .arg(columns_x * columns_z)
-                   .toLatin1());
-    for (int i = 0; i < columns_x; ++i)
-        for (int k = 0; k < columns_z; ++k)
-            file.write(QStringLiteral("<box id=\"%1\" length=\"%2\" width=\"%2\" height=\"%3\" "
-                                      "px=\"%4\" py=\"0\" pz=\"%5\" color=\"%6\"/>\n")
-                           .arg(i * columns_z + k + 1).arg(side)
-                           .arg(random.bounded(1, height + 1))
-                           .arg(i * side).arg(k * side).arg(random.bounded(16))
-                           .toLatin1());
-    file.write("</boxs>\n</qarvel>\n");
-    return true;
+    session_reader::result read = session_reader::read(path);
+    if (!read.loaded)
+        return nullptr;
+    auto s = std::make_unique<session>();
+    s->container = std::move(read.container);
+    s->grid = std::move(read.grid);
+    s->boxes = std::move(read.boxes);
+    return s;
 }
 
-QString fill_whole_grid(const dimension& container)
+// What the main view does for one arrow key on the first box: the move, then settling.
+QString arrow_key(session& s, int direction)
 {
-    occupancy_grid grid(container);
-    const box everything(position(0, 0, 0), container);
-    QElapsedTimer timer;
-    timer.start();
-    grid.set_cells(cell_range::of(everything), true);
-    const double fill_ms = double(timer.nsecsElapsed()) / 1e6;
-    timer.restart();
-    const int64_t taken = grid.taken_count();
-    return QStringLiteral("%1 MiB of cells; taking every cell %2 ms, counting %3 ms, %4 taken")
-        .arg(double(occupancy_grid::bytes_needed(container)) / (1 << 20), 0, 'f', 1)
-        .arg(fill_ms, 0, 'f', 1)
-        .arg(double(timer.nsecsElapsed()) / 1e6, 0, 'f', 1)
-        .arg(taken);
+    if (!box_moves::can_move(s, direction, 0))
+        return QStringLiteral("MOVE REFUSED");
+    box_moves::shift(s, direction, 0);
+    return QStringLiteral("picked box fell %1 units").arg(box_moves::settle(s, 0));
+}
+
+QString boxes_at_rest(const session& s)
+{
+    int at_rest = 0;
+    for (int i = 0; i < int(s.boxes.size()); ++i)
+        at_rest += !box_moves::can_move(s, towards_minus_y, i);
+    return QStringLiteral("%1 of %2 boxes at rest").arg(at_rest).arg(s.boxes.size());
+}
+
+void compare_with_bare_pass(const char* what, const QString& path)
+{
+    const double bare = measure("  bare XML pass", [&] { return bare_xml_pass(path); });
+    const double read = measure(what, [&] { return read_outcome(session_reader::read(path)); });
+    std::printf("  -> reader / bare pass = %.2f\n", read / bare);
 }
 
 }  // namespace
@@ -98,24 +162,52 @@ QString fill_whole_grid(const dimension& container)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    const QString warehouse = argc > 1
-        ? QString::fromLocal8Bit(argv[1])
-        : QDir(QCoreApplication::applicationDirPath()).filePath("../examples/warehouse.qrv");
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    const QString large = dir.filePath("large.qrv");
+    const QString empty = dir.filePath("empty.qrv"), floor = dir.filePath("floor.qrv"),
+                  high = dir.filePath("high.qrv"), load_10k = dir.filePath("10k.qrv"),
+                  load_100k = dir.filePath("100k.qrv"), floating_10k = dir.filePath("f10k.qrv"),
+                  floating_100k = dir.filePath("f100k.qrv"), column = dir.filePath("column.qrv");
+    const container_size largest{65535, 65535, 65535};
+    write_single_box(empty, largest, QStringLiteral("length=\"0\""));
+    write_single_box(floor, {65535, 65535, 2},
+                     QStringLiteral("length=\"65535\" width=\"65535\" height=\"1\" px=\"0\" "
+                                    "py=\"1\" pz=\"0\""));
+    write_single_box(high, {100, 100, 65535},
+                     QStringLiteral("length=\"1\" width=\"1\" height=\"1\" px=\"0\" "
+                                    "py=\"65000\" pz=\"0\""));
+    // 10,000 and 100,000 boxes in a 40-ft high cube in millimetres; the floating loads are
+    // one layer whose every box hangs 5 units above the floor.
+    write_lattice(load_10k, high_cube_40ft_mm, 100, 20, 5, 0);
+    write_lattice(load_100k, high_cube_40ft_mm, 100, 20, 50, 0);
+    write_lattice(floating_10k, high_cube_40ft_mm, 125, 80, 1, 5);
+    write_lattice(floating_100k, high_cube_40ft_mm, 400, 250, 1, 5);
+    // One column as tall as the extents allow, every box one unit high and floating one unit.
+    write_lattice(column, {2, 2, 65534}, 1, 1, 32767, 1);
 
-    std::printf("%-44s %10.1f ms   peak RSS %8.1f MiB\n", "start", 0.0, peak_rss_mib());
-    measure("read warehouse.qrv", [&] { return read_outcome(session_reader::read(warehouse)); });
-    measure("write 20000 boxes in 4000 x 2000 x 100", [&] {
-        return write_large_session(large, 200, 100, 20, 100) ? QStringLiteral("written")
-                                                              : QStringLiteral("NOT WRITTEN");
+    std::printf("%-52s %9.1f ms   peak RSS %7.1f MiB\n", "start", 0.0, peak_rss_mib());
+    measure("empty 65535^3 container", [&] { return read_outcome(session_reader::read(empty)); });
+    measure("one box over a 65535 x 65535 floor: load, one step down", [&] {
+        const auto s = load(floor);
+        return s ? arrow_key(*s, towards_minus_y) : QStringLiteral("NOT LOADED");
     });
-    measure("read 20000 boxes in 4000 x 2000 x 100", [&] {
-        return read_outcome(session_reader::read(large));
+    measure("one box at height 65000, Right, fall", [&] {
+        const auto s = load(high);
+        return s ? arrow_key(*s, towards_plus_x) : QStringLiteral("NOT LOADED");
     });
-    measure("grid 4000 x 4000 x 60: build, fill, count",
-            [&] { return fill_whole_grid(dimension(4000, 4000, 60)); });
+    compare_with_bare_pass("read 10,000 boxes, 40-ft HC in mm", load_10k);
+    compare_with_bare_pass("read 100,000 boxes, 40-ft HC in mm", load_100k);
+    for (const auto& [what, path] :
+         {std::pair{"arrow key, 10,000 boxes settle 5 units", floating_10k},
+          std::pair{"arrow key, 100,000 boxes settle 5 units", floating_100k},
+          std::pair{"arrow key, a column of 32,767 boxes settles", column}}) {
+        const auto s = load(path);
+        if (!s)
+            return 1;
+        const QString label = QString::fromLatin1(what);
+        measure(qPrintable(label), [&] { return arrow_key(*s, towards_plus_x); });
+        std::printf("  -> %s\n", qPrintable(boxes_at_rest(*s)));
+    }
     return 0;
 }

@@ -3,15 +3,18 @@
 #include "model/cell_range.h"
 #include "model/session.h"
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
 namespace {
 
 enum class axis { x, y, z };
 
-// The layer of cells a box enters and the one it leaves when it moves one unit.
+// The layer of cells a box enters when it moves one unit.
 struct layer_move {
     axis along;
     int leading;
-    int trailing;
     int step;         // change of the position field: -1 or +1
     int upper_bound;  // the leading layer must lie in [0, upper_bound)
 };
@@ -23,19 +26,19 @@ bool describe_move(const session& s, int d, const box& b, layer_move& move)
     const dimension& container = *s.container;
     switch (d) {
     case towards_minus_x:
-        move = {axis::x, p.px - 1, p.px + size.length() - 1, -1, container.length()};
+        move = {axis::x, p.px - 1, -1, container.length()};
         return true;
     case towards_plus_x:
-        move = {axis::x, p.px + size.length(), p.px, +1, container.length()};
+        move = {axis::x, p.px + size.length(), +1, container.length()};
         return true;
     case towards_minus_z:
-        move = {axis::z, p.pz - 1, p.pz + size.width() - 1, -1, container.width()};
+        move = {axis::z, p.pz - 1, -1, container.width()};
         return true;
     case towards_plus_z:
-        move = {axis::z, p.pz + size.width(), p.pz, +1, container.width()};
+        move = {axis::z, p.pz + size.width(), +1, container.width()};
         return true;
     case towards_minus_y:
-        move = {axis::y, p.py - 1, p.py + size.height() - 1, -1, container.height()};
+        move = {axis::y, p.py - 1, -1, container.height()};
         return true;
     default:
         return false;
@@ -64,6 +67,14 @@ int& position_field(box& b, axis along)
     return b.position.pz;
 }
 
+// The grid follows the box: its old block goes, the block at the new position comes.
+void place(session& s, box& b, axis along, int new_coordinate)
+{
+    s.grid->release(b);
+    position_field(b, along) = new_coordinate;
+    s.grid->take(b);
+}
+
 }  // namespace
 
 namespace box_moves {
@@ -83,43 +94,34 @@ void shift(session& s, int d, int index)
 {
     box& b = *s.boxes[static_cast<std::size_t>(index)];
     layer_move move;
-    if (!describe_move(s, d, b, move))
-        return;
-    // A box with an extent of 0 has no cells; its leading and trailing layers may even
-    // coincide, so touching the grid would take cells that no box covers.
-    if (!b.covers_no_cell()) {
-        occupancy_grid& grid = *s.grid;
-        const int offset = move.trailing - move.leading;
-        layer_at(b, move.along, move.leading).find([&](int x, int z, int y) {
-            switch (move.along) {
-            case axis::x: grid.set_cell(x + offset, z, y, false); break;
-            case axis::y: grid.set_cell(x, z, y + offset, false); break;
-            case axis::z: grid.set_cell(x, z + offset, y, false); break;
-            }
-            grid.set_cell(x, z, y, true);
-            return false;
-        });
-    }
-    position_field(b, move.along) += move.step;
+    if (describe_move(s, d, b, move))
+        place(s, b, move.along, position_field(b, move.along) + move.step);
 }
 
-// The lowest-numbered box that can fall falls one unit, then the search starts again from
-// the first box, until no box can fall.
+// Falling one unit at a time in any order ends in the same state: a box that can fall stays
+// able to until it moves itself, since only boxes above it in its own columns could enter the
+// cells beneath it, and they cannot pass through it. So each box, from the lowest up, drops
+// straight onto whatever already rests beneath it.
 int settle(session& s, int highlighted)
 {
-    int highlighted_fall = 0;
-    const int box_count = int(s.boxes.size());
-    for (int i = 0; i < box_count;) {
-        if (!can_move(s, towards_minus_y, i)) {
-            ++i;
-            continue;
-        }
-        shift(s, towards_minus_y, i);
-        if (i == highlighted)
-            ++highlighted_fall;
-        i = 0;
+    std::vector<std::size_t> order(s.boxes.size());
+    std::iota(order.begin(), order.end(), 0);
+    order.erase(std::remove_if(order.begin(), order.end(),
+                               [&](std::size_t i) { return s.boxes[i]->position.py <= 0; }),
+                order.end());
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return s.boxes[a]->position.py < s.boxes[b]->position.py;
+    });
+
+    const bool tracked = highlighted >= 0 && std::size_t(highlighted) < s.boxes.size();
+    const int highlighted_start = tracked ? s.boxes[std::size_t(highlighted)]->position.py : 0;
+    for (std::size_t i : order) {
+        box& b = *s.boxes[i];
+        const int level = s.grid->resting_level(b);
+        if (level < b.position.py)
+            place(s, b, axis::y, level);
     }
-    return highlighted_fall;
+    return tracked ? highlighted_start - s.boxes[std::size_t(highlighted)]->position.py : 0;
 }
 
 }  // namespace box_moves

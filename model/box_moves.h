@@ -18,8 +18,8 @@ namespace box_moves {
 // inside the container and none of its cells is taken.
 bool can_move(const session& s, int d, int index);
 
-// Moves the box one unit: frees the layer it leaves, takes the one it enters, changes its
-// position. A box that covers no cell only changes its position.
+// Moves the box one unit: changes its position and moves its cells with it. A box that
+// covers no cell only changes its position.
 void shift(session& s, int d, int index);
 
 // Lets every box with free cells beneath it fall until all rest on the floor or on other

@@ -1,96 +1,117 @@
 #include "model/occupancy_grid.h"
 
+#include "model/box.h"
 #include "model/cell_range.h"
 #include "model/dimension.h"
 
+#include <boost/geometry.hpp>
+#include <boost/geometry/index/rtree.hpp>
+#include <boost/iterator/function_output_iterator.hpp>
+
 #include <algorithm>
+#include <utility>
 
-int64_t occupancy_grid::bytes_needed(const dimension& container)
+namespace bg = boost::geometry;
+namespace bgi = boost::geometry::index;
+
+namespace {
+
+// Cells are whole numbers, so a half-open range [a, b) is the closed one [a, b - 1], and two
+// closed integer blocks meet exactly when the cell ranges share a cell.
+using corner = bg::model::point<int, 3, bg::cs::cartesian>;
+using block = bg::model::box<corner>;
+using entry = std::pair<block, const box*>;
+
+block closed_block(const cell_range& r)
 {
-    const int64_t cells = int64_t(container.length()) * container.width() * container.height();
-    return (cells + 7) / 8;
+    return block(corner(r.x0, r.z0, r.y0), corner(r.x1 - 1, r.z1 - 1, r.y1 - 1));
 }
 
-bool occupancy_grid::fits_budget(const dimension& container)
-{
-    return bytes_needed(container) <= memory_budget;
-}
+}  // namespace
+
+struct occupancy_grid::index {
+    bgi::rtree<entry, bgi::quadratic<16>> tree;
+};
 
 occupancy_grid::occupancy_grid(const dimension& container)
     : length_(container.length()),
       width_(container.width()),
       height_(container.height()),
-      words_((std::size_t(length_) * std::size_t(width_) * std::size_t(height_) + 63) / 64, 0)
+      blocks(std::make_unique<index>())
 {
 }
 
-template <typename F>
-void occupancy_grid::for_each_word(std::size_t first, std::size_t count, F f) const
-{
-    const std::size_t end = first + count;
-    for (std::size_t bit = first; bit < end;) {
-        const std::size_t offset = bit % 64;
-        const std::size_t span = std::min<std::size_t>(64 - offset, end - bit);
-        const uint64_t mask = (span == 64 ? ~uint64_t(0) : ((uint64_t(1) << span) - 1)) << offset;
-        if (f(bit / 64, mask))
-            return;
-        bit += span;
-    }
-}
-
-bool occupancy_grid::run_taken(std::size_t first, std::size_t count) const
-{
-    bool taken = false;
-    for_each_word(first, count, [&](std::size_t word, uint64_t mask) {
-        taken = (words_[word] & mask) != 0;
-        return taken;
-    });
-    return taken;
-}
-
-void occupancy_grid::set_run(std::size_t first, std::size_t count, bool taken)
-{
-    for_each_word(first, count, [&](std::size_t word, uint64_t mask) {
-        uint64_t& bits = words_[word];
-        bits = taken ? (bits | mask) : (bits & ~mask);
-        return false;
-    });
-}
+occupancy_grid::~occupancy_grid() = default;
 
 bool occupancy_grid::cell(int x, int z, int y) const
 {
-    return run_taken(index(x, z, y), 1);
-}
-
-void occupancy_grid::set_cell(int x, int z, int y, bool taken)
-{
-    set_run(index(x, z, y), 1, taken);
-}
-
-bool occupancy_grid::contains(int x, int z, int y) const
-{
-    return x >= 0 && x < length_ && z >= 0 && z < width_ && y >= 0 && y < height_;
-}
-
-void occupancy_grid::set_cells(const cell_range& range, bool taken)
-{
-    range.find_column([&](int x, int z) {
-        set_run(index(x, z, range.y0), std::size_t(range.y1 - range.y0), taken);
-        return false;
-    });
+    return any_taken({x, x + 1, z, z + 1, y, y + 1});
 }
 
 bool occupancy_grid::any_taken(const cell_range& range) const
 {
-    return range.find_column([&](int x, int z) {
-        return run_taken(index(x, z, range.y0), std::size_t(range.y1 - range.y0));
-    });
+    if (range.is_empty())
+        return false;
+    return blocks->tree.qbegin(bgi::intersects(closed_block(range))) != blocks->tree.qend();
+}
+
+std::vector<const box*> occupancy_grid::boxes_meeting(const cell_range& range) const
+{
+    std::vector<const box*> found;
+    if (range.is_empty())
+        return found;
+    blocks->tree.query(bgi::intersects(closed_block(range)),
+                       boost::make_function_output_iterator(
+                           [&](const entry& e) { found.push_back(e.second); }));
+    return found;
+}
+
+int occupancy_grid::resting_level(const box& b) const
+{
+    if (b.position.py <= 0)
+        return b.position.py;
+    cell_range beneath = cell_range::of(b);
+    beneath.y0 = 0;
+    beneath.y1 = b.position.py;
+    if (beneath.is_empty())
+        return 0;  // no footprint: nothing beneath can hold it
+    // The nearest block beneath the box's bottom layer is the highest one; a block that
+    // reaches up into that layer (one the box lies inside, when it covers no cell) holds the
+    // box where it is. Asking for the nearest only keeps a tall stack from being walked
+    // whole for every box in it.
+    const cell_range bottom{beneath.x0, beneath.x1, beneath.z0, beneath.z1, b.position.py,
+                            b.position.py + 1};
+    int level = 0;
+    blocks->tree.query(bgi::intersects(closed_block(beneath))
+                           && bgi::nearest(closed_block(bottom), 1),
+                       boost::make_function_output_iterator([&](const entry& e) {
+                           level = std::min(e.first.max_corner().get<2>() + 1, b.position.py);
+                       }));
+    return level;
+}
+
+void occupancy_grid::take(const box& b)
+{
+    const cell_range range = cell_range::of(b);
+    if (!range.is_empty())
+        blocks->tree.insert(entry(closed_block(range), &b));
+}
+
+void occupancy_grid::release(const box& b)
+{
+    const cell_range range = cell_range::of(b);
+    if (!range.is_empty())
+        blocks->tree.remove(entry(closed_block(range), &b));
 }
 
 int64_t occupancy_grid::taken_count() const
 {
     int64_t count = 0;
-    for (uint64_t bits : words_)
-        count += __builtin_popcountll(bits);
+    for (const entry& e : blocks->tree) {
+        const corner& low = e.first.min_corner();
+        const corner& high = e.first.max_corner();
+        count += int64_t(high.get<0>() - low.get<0>() + 1) * (high.get<1>() - low.get<1>() + 1)
+                 * (high.get<2>() - low.get<2>() + 1);
+    }
     return count;
 }

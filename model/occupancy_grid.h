@@ -1,50 +1,52 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 class dimension;
+struct box;
 struct cell_range;
 
-// One flag per unit cell of the container, addressed [x][z][y]. The cells are packed bits in
-// one block, so a large container costs one bit per cell and no per-column overhead, and a
-// vertical run of cells is a run of bits that whole words test and set at once.
+// The cells of the container taken by boxes, addressed [x][z][y]. It keeps one block of cells
+// per box that covers any, in a spatial index, so its memory and the time of every query grow
+// with the number of boxes, never with the container's volume: a millimetre container of any
+// size the 16-bit extents allow costs nothing until boxes are placed in it.
 class occupancy_grid {
 public:
-    // The most memory a grid may take; a larger container is refused by the reader.
-    static constexpr int64_t memory_budget = int64_t(1) << 30;
-    static int64_t bytes_needed(const dimension& container);
-    static bool fits_budget(const dimension& container);
-
-    // All cells free. The container must fit the budget.
     explicit occupancy_grid(const dimension& container);
+    ~occupancy_grid();
+
+    occupancy_grid(const occupancy_grid&) = delete;
+    occupancy_grid& operator=(const occupancy_grid&) = delete;
 
     int length() const { return length_; }
     int width() const { return width_; }
     int height() const { return height_; }
 
-    bool contains(int x, int z, int y) const;
+    // One cell, for tests and tools; the moves and the check ask about whole blocks.
     bool cell(int x, int z, int y) const;
-    void set_cell(int x, int z, int y, bool taken);
-    void set_cells(const cell_range& range, bool taken);
     bool any_taken(const cell_range& range) const;
+
+    // The boxes whose cells meet the range, in no particular order.
+    std::vector<const box*> boxes_meeting(const cell_range& range) const;
+
+    // The lowest py the box could fall to in its own columns: the top of the highest cell
+    // taken beneath it, or 0. The box itself is not in the way.
+    int resting_level(const box& b) const;
+
+    // Takes the cells of the box at its current position, or gives them back. A box with an
+    // extent of 0 covers no cell and changes nothing.
+    void take(const box& b);
+    void release(const box& b);
+
     int64_t taken_count() const;
 
 private:
-    // Calls f(word, mask) for the words that hold bits [first, first + count).
-    template <typename F>
-    void for_each_word(std::size_t first, std::size_t count, F f) const;
-    bool run_taken(std::size_t first, std::size_t count) const;
-    void set_run(std::size_t first, std::size_t count, bool taken);
-
-    std::size_t index(int x, int z, int y) const
-    {
-        return (std::size_t(x) * std::size_t(width_) + std::size_t(z)) * std::size_t(height_)
-               + std::size_t(y);
-    }
+    struct index;
 
     int length_;
     int width_;
     int height_;
-    std::vector<uint64_t> words_;
+    std::unique_ptr<index> blocks;
 };

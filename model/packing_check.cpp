@@ -52,5 +52,5 @@ bool check_box(const occupancy_grid& grid, const dimension& container, const box
 
 void mark_box(occupancy_grid& grid, const box& b)
 {
-    grid.set_cells(cell_range::of(b), true);
+    grid.take(b);
 }

@@ -120,11 +120,6 @@ private:
         }
         const dimension size(integer_attribute(xml, "length"), integer_attribute(xml, "width"),
                              integer_attribute(xml, "height"));
-        if (!occupancy_grid::fits_budget(size)) {
-            out.report << QStringLiteral("Erreur: le conteneur est trop grand (%1,%2,%3)")
-                              .arg(size.length()).arg(size.width()).arg(size.height());
-            return false;
-        }
         out.grid.reset();
         out.container = std::make_unique<dimension>(size);
         out.grid = std::make_unique<occupancy_grid>(size);

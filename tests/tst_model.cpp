@@ -5,9 +5,11 @@
 #include "model/packing_check.h"
 #include "model/palette.h"
 #include "model/session.h"
+#include "model/session_reader.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <QVector>
 #include <QtTest>
 
@@ -145,6 +147,133 @@ std::vector<bool> snapshot(const occupancy_grid& grid)
     return cells;
 }
 
+// The plain model the spatial index replaces: one flag per unit cell, checks cell by cell,
+// moves that swap a leading and a trailing layer, and settling one unit at a time that starts
+// again from the first box after every fall.
+class dense_model {
+public:
+    explicit dense_model(const dimension& c)
+        : l(c.length()), w(c.width()), h(c.height()), cells(std::size_t(l) * w * h, 0)
+    {
+    }
+
+    // The check's lines for the first faulty box, or none.
+    QStringList load(const QVector<box_row>& rows)
+    {
+        for (int i = 0; i < rows.size(); ++i) {
+            const box_row& r = rows[i];
+            QStringList fault;
+            if (outside(r.px, r.length, l) || outside(r.py, r.height, h) || outside(r.pz, r.width, w))
+                fault = outside_message(r.id);
+            else if (any_set(r))
+                fault = collision_message(r.id);
+            if (!fault.isEmpty())
+                return i + 1 < rows.size() ? fault << count_line : fault;
+            set_cells(r, 1);
+            boxes.push_back(r);
+        }
+        return {};
+    }
+
+    bool can_move(int d, int i) const
+    {
+        box_row layer = boxes[i];
+        if (!leading_layer(d, layer))
+            return false;
+        return !any_set(layer);
+    }
+
+    void move(int d, int i)
+    {
+        box_row& b = boxes[i];
+        const bool covers_cells = b.length > 0 && b.width > 0 && b.height > 0;
+        if (covers_cells)
+            set_cells(b, 0);
+        (d == 4 ? b.py : d < 2 ? b.px : b.pz) += (d == 1 || d == 3) ? 1 : -1;
+        if (covers_cells)
+            set_cells(b, 1);
+    }
+
+    int settle(int highlighted)
+    {
+        int fell = 0;
+        for (int i = 0; i < boxes.size();) {
+            if (boxes[i].py == 0 || !can_move(4, i)) {
+                ++i;
+                continue;
+            }
+            move(4, i);
+            fell += i == highlighted;
+            i = 0;
+        }
+        return fell;
+    }
+
+    bool cell(int x, int z, int y) const { return cells[index(x, z, y)]; }
+
+    const int l, w, h;
+    QVector<box_row> boxes;
+
+private:
+    static bool outside(int start, int extent, int wall)
+    {
+        return start < 0 || int64_t(start) + extent > wall;
+    }
+
+    // Turns the box into the one-cell-thick layer it would enter; false outside the container.
+    bool leading_layer(int d, box_row& r) const
+    {
+        switch (d) {
+        case 0: r.px -= 1; r.length = 1; return r.px >= 0;
+        case 1: r.px += r.length; r.length = 1; return r.px < l;
+        case 2: r.pz -= 1; r.width = 1; return r.pz >= 0;
+        case 3: r.pz += r.width; r.width = 1; return r.pz < w;
+        case 4: r.py -= 1; r.height = 1; return r.py >= 0 && r.py < h;
+        default: return false;
+        }
+    }
+
+    bool any_set(const box_row& r) const
+    {
+        for (int x = r.px; x < r.px + r.length; ++x)
+            for (int z = r.pz; z < r.pz + r.width; ++z)
+                for (int y = r.py; y < r.py + r.height; ++y)
+                    if (cells[index(x, z, y)])
+                        return true;
+        return false;
+    }
+
+    void set_cells(const box_row& r, char value)
+    {
+        for (int x = r.px; x < r.px + r.length; ++x)
+            for (int z = r.pz; z < r.pz + r.width; ++z)
+                for (int y = r.py; y < r.py + r.height; ++y)
+                    cells[index(x, z, y)] = value;
+    }
+
+    std::size_t index(int x, int z, int y) const
+    {
+        return (std::size_t(x) * std::size_t(w) + std::size_t(z)) * std::size_t(h) + std::size_t(y);
+    }
+
+    const QString count_line =
+        QStringLiteral("Erreur: le format du fichier session n'est pas correct [4]");
+    std::vector<char> cells;
+};
+
+QByteArray session_xml(const dimension& c, const QVector<box_row>& rows)
+{
+    QString xml = QStringLiteral("<qarvel name=\"random\"><container length=\"%1\" width=\"%2\" "
+                                 "height=\"%3\"/><boxs number=\"%4\">")
+                      .arg(c.length()).arg(c.width()).arg(c.height()).arg(rows.size());
+    for (const box_row& r : rows)
+        xml += QStringLiteral("<box id=\"%1\" length=\"%2\" width=\"%3\" height=\"%4\" "
+                              "px=\"%5\" py=\"%6\" pz=\"%7\"/>")
+                   .arg(r.id).arg(r.length).arg(r.width).arg(r.height).arg(r.px).arg(r.py)
+                   .arg(r.pz);
+    return (xml + "</boxs></qarvel>").toUtf8();
+}
+
 // Container of the check table: every extent differs, so a check that pairs a position with
 // the wrong extent gives another answer.
 const dimension check_container(10, 8, 6);  // x, z, y
@@ -179,12 +308,11 @@ private slots:
     void check_and_mark_data();
     void check_and_mark();
     void marked_cells_are_the_boxes_cells();
-    void grid_budget_data();
-    void grid_budget();
     void moves_data();
     void moves();
     void box_covering_no_cell_moves_without_touching_the_grid();
     void random_moves_keep_grid_equal_to_boxes();
+    void index_matches_a_dense_grid_on_random_scenes();
 };
 
 void tst_model::dimension_keeps_low_16_bits_unsigned_data()
@@ -324,10 +452,11 @@ void tst_model::check_and_mark()
     QFETCH(check_case, row);
     occupancy_grid grid(check_container);
     coverage expected(check_container);
+    std::vector<std::unique_ptr<box>> earlier;
     for (const box_row& row : row.earlier) {
-        const auto earlier = make_box(row);
-        mark_box(grid, *earlier);
-        expected.add(*earlier);
+        earlier.push_back(make_box(row));
+        mark_box(grid, *earlier.back());
+        expected.add(*earlier.back());
     }
     const std::vector<bool> before = snapshot(grid);
     const auto tested = make_box(row.tested);
@@ -360,31 +489,6 @@ void tst_model::marked_cells_are_the_boxes_cells()
     QVERIFY2(s, "the boxes of this test must fit");
     QCOMPARE(s->grid->taken_count(), int64_t(30 + 32 + 30 + 12 + 0 + 6));
     verify_grid_matches_boxes(*s);
-}
-
-void tst_model::grid_budget_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<bool>("fits");
-    QTest::newRow("largest container") << 65535 << 65535 << 65535 << false;
-    QTest::newRow("three layers of the largest floor") << 65535 << 65535 << 3 << false;
-    QTest::newRow("two layers of the largest floor") << 65535 << 65535 << 2 << true;
-    QTest::newRow("40000 x 40000 x 1") << 40000 << 40000 << 1 << true;
-    QTest::newRow("pallet area in cm") << 1200 << 800 << 240 << true;
-    QTest::newRow("no cell at all") << 0 << 65535 << 65535 << true;
-}
-
-void tst_model::grid_budget()
-{
-    QFETCH(int, length);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(bool, fits);
-    const dimension container(length, width, height);
-    QCOMPARE(occupancy_grid::fits_budget(container), fits);
-    QCOMPARE(occupancy_grid::bytes_needed(container) <= occupancy_grid::memory_budget, fits);
 }
 
 void tst_model::moves_data()
@@ -499,6 +603,78 @@ void tst_model::random_moves_keep_grid_equal_to_boxes()
                                  .arg(step).arg(index).arg(d)));
     }
     QVERIFY(carried_out > 1000);
+}
+
+// Random scenes through the reader, the moves and settling, side by side with the dense model:
+// the same verdicts and lines, then after every arrow key the same answer, the same number of
+// reports of the highlighted box (one for the sideways move, one per unit it fell), the same
+// positions and the same taken cells.
+void tst_model::index_matches_a_dense_grid_on_random_scenes()
+{
+    QRandomGenerator random(8);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("random.qrv");
+    int loaded_scenes = 0;
+    for (int scene = 0; scene < 300; ++scene) {
+        const dimension container(random.bounded(8) + (scene % 50 ? 1 : 0), random.bounded(1, 8),
+                                  random.bounded(1, 8));
+        QVector<box_row> rows;
+        for (int i = 0, n = random.bounded(1, 14); i < n; ++i)
+            rows.push_back({random.bounded(-1, container.length() + 1), random.bounded(8),
+                            random.bounded(-1, container.width() + 1), random.bounded(4),
+                            random.bounded(4), random.bounded(4), QString::number(i)});
+        if (scene % 3) {
+            // Mostly scenes that load: keep the boxes the dense model accepts.
+            QVector<box_row> accepted;
+            for (const box_row& r : rows)
+                if (dense_model(container).load(accepted + QVector<box_row>{r}).isEmpty())
+                    accepted.push_back(r);
+            rows = accepted;
+        }
+        const QString where = QStringLiteral("scene %1").arg(scene);
+        dense_model dense(container);
+        const QStringList expected_lines = dense.load(rows);
+
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(session_xml(container, rows));
+        file.close();
+        session_reader::result read = session_reader::read(path);
+        QVERIFY2(read.report == expected_lines, qPrintable(where + ": " + read.report.join('|')));
+        QCOMPARE(read.loaded, expected_lines.isEmpty());
+        if (!read.loaded)
+            continue;
+        ++loaded_scenes;
+
+        session s;
+        s.container = std::move(read.container);
+        s.grid = std::move(read.grid);
+        s.boxes = std::move(read.boxes);
+        for (int key = 0; key < 25 && !rows.isEmpty(); ++key) {
+            const int picked = random.bounded(rows.size());
+            const int d = random.bounded(4);
+            const QString step = where + QStringLiteral(", key %1: box %2 direction %3")
+                                             .arg(key).arg(picked).arg(d);
+            const bool allowed = dense.can_move(d, picked);
+            QVERIFY2(box_moves::can_move(s, d, picked) == allowed, qPrintable(step));
+            if (!allowed)
+                continue;
+            dense.move(d, picked);
+            box_moves::shift(s, d, picked);
+            QVERIFY2(box_moves::settle(s, picked) == dense.settle(picked), qPrintable(step));
+            for (int i = 0; i < rows.size(); ++i) {
+                const position& p = s.boxes[std::size_t(i)]->position;
+                const box_row& r = dense.boxes[i];
+                QVERIFY2(p.px == r.px && p.py == r.py && p.pz == r.pz,
+                         qPrintable(step + QStringLiteral(", position of box %1").arg(i)));
+            }
+            for (int x = 0; x < dense.l; ++x)
+                for (int z = 0; z < dense.w; ++z)
+                    for (int y = 0; y < dense.h; ++y)
+                        QVERIFY2(s.grid->cell(x, z, y) == dense.cell(x, z, y), qPrintable(step));
+        }
+    }
+    QVERIFY(loaded_scenes > 150);
 }
 
 QTEST_APPLESS_MAIN(tst_model)

@@ -403,15 +403,6 @@ void tst_reader::failing_file_changes_nothing_data()
     QTest::newRow("no container")
         << failing_case{"<qarvel name=\"x\"><param/><boxs/></qarvel>", {no_container}};
     QTest::newRow("empty file") << failing_case{QByteArray(), {no_container}};
-    QTest::newRow("container too large")
-        << failing_case{in_document("<container length=\"-1\" width=\"65535\" height=\"65535\"/>"
-                                    + boxs(1, first)),
-                        {"Erreur: le conteneur est trop grand (65535,65535,65535)"}};
-    QTest::newRow("container too large after the declared number")
-        << failing_case{in_document("<boxs number=\"1\">"
-                                    "<container length=\"65535\" width=\"65535\" height=\"3\"/>"
-                                    + first + "</boxs>"),
-                        {"Erreur: le conteneur est trop grand (65535,65535,3)", count_differs}};
 }
 
 void tst_reader::failing_file_changes_nothing()
@@ -453,6 +444,12 @@ void tst_reader::loaded_file_data()
         << loaded_case{in_document("<container length=\"65600\" width=\"-65535\" height=\"2\"/>"
                                    + boxs(1, box_xml("w", 0, 0, 0, 65600, 65537, 2))),
                        {"boite num:w - dim: 64,1,2  - pos: 0,0,0"}};
+    QTest::newRow("largest container, boxes in far corners")
+        << loaded_case{in_document("<container length=\"65535\" width=\"65535\" height=\"65535\"/>"
+                                   + boxs(2, box_xml("far", 65534, 65534, 65534, 1, 1, 1)
+                                                 + box_xml("floor", 0, 0, 0, 65535, 65535, 1))),
+                       {"boite num:far - dim: 1,1,1  - pos: 65534,65534,65534",
+                        "boite num:floor - dim: 65535,65535,1  - pos: 0,0,0"}};
     QTest::newRow("container without boxes and without number")
         << loaded_case{in_document(container_10_8_6 + "<param/><boxs/>"), {}};
     QTest::newRow("second container before any box replaces the first")
