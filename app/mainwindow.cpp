@@ -4,6 +4,7 @@
 
 #include "app/box_description.h"
 #include "browser/liste_boite.h"
+#include "model/box_line.h"
 #include "model/session.h"
 #include "model/session_reader.h"
 #include "view3d/gl_widget.h"
@@ -20,16 +21,6 @@ namespace {
 std::ostream& operator<<(std::ostream& out, const QString& text)
 {
     return out << text.toLatin1().constData();
-}
-
-QString box_line(const box& b)
-{
-    const position& p = b.position;
-    const dimension& d = b.dimension;
-    return QStringLiteral("boite num:%1 - dim: %2,%3,%4  - pos: %5,%6,%7")
-        .arg(b.id)
-        .arg(d.length()).arg(d.width()).arg(d.height())
-        .arg(p.px).arg(p.py).arg(p.pz);
 }
 
 }  // namespace
