@@ -184,21 +184,30 @@ QByteArray scene_file(const std::vector<scene_box>& boxes, const std::vector<int
     return xml + "</boxs></qarvel>\n";
 }
 
-// The lines the viewer writes for a scene: it stops at the first box at fault.
-QByteArray expected_viewer_lines(const QJsonArray& faults, int box_count)
+// The viewer's messages for a scene: it stops at the first box at fault.
+QStringList expected_messages(const QJsonArray& faults, int box_count)
+{
+    if (faults.isEmpty())
+        return {};
+    const QJsonObject first = faults.first().toObject();
+    const QString id = first["id"].toString();
+    QStringList messages{
+        "",
+        first["kind"] == "outside"
+            ? "Erreur: il existe des boites qui depassent la taille de conteneur. [boite " + id + "]"
+            : "Erreur: collision detectee [boite " + id + "]",
+        ""};
+    if (first["index"].toInt() + 1 != box_count)
+        messages << "Erreur: le format du fichier session n'est pas correct [4]";
+    return messages;
+}
+
+QByteArray expected_viewer_lines(const QStringList& messages)
 {
     QByteArray lines = "Ouvrir le fichier : r.qrv\n";
-    if (faults.isEmpty())
-        return lines + "Lire le fichier -> OK\n";
-    const QJsonObject first = faults.first().toObject();
-    const QByteArray id = first["id"].toString().toLatin1();
-    lines += first["kind"] == "outside"
-                 ? "\nErreur: il existe des boites qui depassent la taille de conteneur. [boite "
-                       + id + "]\n\n"
-                 : "\nErreur: collision detectee [boite " + id + "]\n\n";
-    if (first["index"].toInt() + 1 != box_count)
-        lines += "Erreur: le format du fichier session n'est pas correct [4]\n";
-    return lines + "Lire le fichier -> PBM\n";
+    for (const QString& m : messages)
+        lines += m.toLatin1() + '\n';
+    return lines + (messages.isEmpty() ? "Lire le fichier -> OK\n" : "Lire le fichier -> PBM\n");
 }
 
 }  // namespace
@@ -310,13 +319,15 @@ void tst_checker::every_fault_against_a_plain_model()
     QVERIFY(write_file(dir.filePath("r.qrv"), scene_file(boxes, container)));
     const QJsonArray faults = expected_faults(boxes, container);
 
+    const QStringList messages = expected_messages(faults, int(boxes.size()));
     const run_result viewer = run_check(dir.path(), {"r.qrv"});
-    QCOMPARE(viewer.out, expected_viewer_lines(faults, int(boxes.size())));
+    QCOMPARE(viewer.out, expected_viewer_lines(messages));
     QCOMPARE(viewer.status, faults.isEmpty() ? 0 : 1);
 
     const run_result r = run_check(dir.path(), {"--all", "--json", "r.qrv"});
     QCOMPARE(r.status, faults.isEmpty() ? 0 : 1);
     const QJsonObject file = QJsonDocument::fromJson(r.out).array().first().toObject();
+    QCOMPARE(file["messages"].toArray(), QJsonArray::fromStringList(messages));
     QCOMPARE(file["faults"].toArray(), faults);
     const QJsonObject figures = file["statistics"].toObject();
     int packed = 0;
