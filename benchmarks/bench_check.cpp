@@ -16,32 +16,53 @@
 
 namespace {
 
-constexpr int runs = 7;
+constexpr int runs = 9;
 
-// The median wall time of a few runs of the command, its output thrown away.
-double median_ms(const QString& program, const QStringList& arguments, int& exit_code)
+struct command {
+    const char* label;
+    QString program;
+    QStringList arguments;
+};
+
+// Wall time of one run, its output thrown away.
+double run_ms(const command& c)
 {
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        QElapsedTimer timer;
-        timer.start();
-        process.start(program, arguments);
-        process.waitForFinished(-1);
-        times.push_back(double(timer.nsecsElapsed()) / 1e6);
-        exit_code = process.exitCode();
-    }
+    QProcess process;
+    process.setStandardOutputFile(QProcess::nullDevice());
+    QElapsedTimer timer;
+    timer.start();
+    process.start(c.program, c.arguments);
+    process.waitForFinished(-1);
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+double median(std::vector<double> times)
+{
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
-double report(const char* what, const QString& program, const QStringList& arguments)
+// The commands take turns, so that a change in the machine's load falls on all of them alike.
+std::vector<double> median_ms(const std::vector<command>& commands)
 {
-    int exit_code = 0;
-    const double ms = median_ms(program, arguments, exit_code);
-    std::printf("%-48s %8.1f ms  (median of %d, exit status %d)\n", what, ms, runs, exit_code);
-    return ms;
+    std::vector<std::vector<double>> times(commands.size());
+    for (int i = 0; i < runs; ++i)
+        for (std::size_t c = 0; c < commands.size(); ++c)
+            times[c].push_back(run_ms(commands[c]));
+    std::vector<double> medians;
+    for (std::size_t c = 0; c < commands.size(); ++c) {
+        medians.push_back(median(times[c]));
+        std::printf("%-56s %8.1f ms  (median of %d)\n", commands[c].label, medians.back(), runs);
+    }
+    return medians;
+}
+
+int collision_lines(const command& c)
+{
+    QProcess process;
+    process.start(c.program, c.arguments);
+    process.waitForFinished(-1);
+    return int(process.readAllStandardOutput().count("Defaut: collision"));
 }
 
 }  // namespace
@@ -63,12 +84,16 @@ int main(int argc, char* argv[])
     const QString self = QCoreApplication::applicationFilePath();
     const QString check = QStringLiteral(PACKVIEW_CHECK_PATH);
 
-    const double bare = report("bare XML pass, 100,000 boxes", self, {"--bare", load_100k});
-    const double plain = report("packview-check, 100,000 boxes", check, {load_100k});
-    std::printf("  -> packview-check / bare pass = %.2f\n", plain / bare);
-    const double json = report("packview-check --json, 100,000 boxes", check, {"--json", load_100k});
-    std::printf("  -> with statistics / bare pass = %.2f\n", json / bare);
-    report("packview-check --all, 10,000 boxes, 1,000 collisions", check, {"--all", collisions});
-    report("  the same with --json", check, {"--all", "--json", collisions});
+    const std::vector<double> load = median_ms({
+        {"bare XML pass, 100,000 boxes", self, {"--bare", load_100k}},
+        {"packview-check, 100,000 boxes", check, {load_100k}},
+        {"packview-check --json (statistics), 100,000 boxes", check, {"--json", load_100k}},
+    });
+    std::printf("  -> packview-check / bare pass = %.2f, with statistics %.2f\n",
+                load[1] / load[0], load[2] / load[0]);
+    const command all{"packview-check --all, 10,000 boxes, 1,000 collisions", check,
+                      {"--all", collisions}};
+    median_ms({all, {"  the same with --json", check, {"--all", "--json", collisions}}});
+    std::printf("  -> %d collision lines\n", collision_lines(all));
     return 0;
 }

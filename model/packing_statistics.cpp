@@ -23,7 +23,8 @@ packing_statistics packing_statistics::of(const session& s)
         return figures;
     figures.container_volume = volume(*s.container);
     if (figures.container_volume > 0)
-        figures.fill_rate = 100.0 * double(figures.packed_volume) / double(figures.container_volume);
+        figures.fill_rate =
+            100.0 * double(figures.packed_volume) / double(figures.container_volume);
     // Only boxes inside the container are in the grid; one outside has no layer to fall into.
     for (int i = 0; i < figures.box_count; ++i)
         if (outside_axes(*s.container, *s.boxes[std::size_t(i)]) == 0

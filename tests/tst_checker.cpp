@@ -43,7 +43,8 @@ const QByteArray two_boxes =
     "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qarvel name=\"demo\">\n"
     "<container length=\"10\" width=\"8\" height=\"6\"/><param/><boxs number=\"2\">\n"
     "<box id=\"caf\xc3\xa9\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
-    "<box id=\"%1\xe2\x82\xac\" length=\"6\" width=\"8\" height=\"3\" px=\"4\" py=\"2\" pz=\"0\"/>\n"
+    "<box id=\"%1\xe2\x82\xac\" length=\"6\" width=\"8\" height=\"3\" px=\"4\" py=\"2\" "
+    "pz=\"0\"/>\n"
     "</boxs></qarvel>\n";
 
 // Box b overlaps a, c sticks out on z, d overlaps a and b; the file then ends inside "boxs"
@@ -194,7 +195,8 @@ QStringList expected_messages(const QJsonArray& faults, int box_count)
     QStringList messages{
         "",
         first["kind"] == "outside"
-            ? "Erreur: il existe des boites qui depassent la taille de conteneur. [boite " + id + "]"
+            ? "Erreur: il existe des boites qui depassent la taille de conteneur. [boite " + id
+                  + "]"
             : "Erreur: collision detectee [boite " + id + "]",
         ""};
     if (first["index"].toInt() + 1 != box_count)
