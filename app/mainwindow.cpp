@@ -4,6 +4,7 @@
 
 #include "app/box_description.h"
 #include "browser/liste_boite.h"
+#include "model/box_line.h"
 #include "model/session.h"
 #include "model/session_reader.h"
 #include "view3d/gl_widget.h"
@@ -20,18 +21,6 @@ namespace {
 std::ostream& operator<<(std::ostream& out, const QString& text)
 {
     return out << text.toLatin1().constData();
-}
-
-// Concatenated, so that a "%1" inside an id is never taken for a placeholder.
-QString box_line(const box& b)
-{
-    const position& p = b.position;
-    const dimension& d = b.dimension;
-    const QChar comma(',');
-    return QStringLiteral("boite num:") + b.id + QStringLiteral(" - dim: ")
-           + QString::number(d.length()) + comma + QString::number(d.width()) + comma
-           + QString::number(d.height()) + QStringLiteral("  - pos: ") + QString::number(p.px)
-           + comma + QString::number(p.py) + comma + QString::number(p.pz);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // over the same files, and reports the peak memory after each step.
 // Usage: cmake --build build --target bench_packview && ./build/bench_packview
 
+#include "benchmarks/bench_files.h"
 #include "model/box.h"
 #include "model/box_moves.h"
 #include "model/occupancy_grid.h"
@@ -11,9 +12,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
-#include <QXmlStreamReader>
 
 #include <sys/resource.h>
 
@@ -42,46 +41,6 @@ double measure(const char* what, const std::function<QString()>& step)
     return ms;
 }
 
-struct container_size {
-    int length, width, height;
-};
-
-constexpr container_size high_cube_40ft_mm{12032, 2352, 2698};
-
-// A lattice of nx x nz x ny cells filling the container, one box per cell with random extents
-// that fit it, so that no box overlaps another; every box floats gap units above its cell's
-// floor, so that the first move lets the whole load settle.
-bool write_lattice(const QString& path, container_size c, int nx, int nz, int ny, int gap)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    QRandomGenerator random(42);
-    const int sx = c.length / nx, sz = c.width / nz, sy = c.height / ny;
-    file.write(QStringLiteral("<?xml version=\"1.0\"?>\n<qarvel name=\"lattice\">\n"
-                              "<container length=\"%1\" width=\"%2\" height=\"%3\"/>\n<param/>\n"
-                              "<boxs number=\"%4\">\n")
-                   .arg(c.length).arg(c.width).arg(c.height).arg(nx * nz * ny)
-                   .toLatin1());
-    int id = 0;
-    for (int i = 0; i < nx; ++i)
-        for (int k = 0; k < nz; ++k)
-            for (int j = 0; j < ny; ++j) {
-                // The first box is one unit short on x, so that Right moves it.
-                const int length = id == 0 ? sx - 1 : random.bounded(sx / 2, sx + 1);
-                file.write(QStringLiteral("<box id=\"b%1\" length=\"%2\" width=\"%3\" "
-                                          "height=\"%4\" px=\"%5\" py=\"%6\" pz=\"%7\" "
-                                          "color=\"%8\"/>\n")
-                               .arg(++id).arg(length).arg(random.bounded(sz / 2, sz + 1))
-                               .arg(random.bounded(sy / 2, sy - gap + 1))
-                               .arg(i * sx).arg(j * sy + gap).arg(k * sz)
-                               .arg(random.bounded(16))
-                               .toLatin1());
-            }
-    file.write("</boxs>\n</qarvel>\n");
-    return true;
-}
-
 bool write_single_box(const QString& path, container_size c, const QString& box_attributes)
 {
     QFile file(path);
@@ -93,23 +52,6 @@ bool write_single_box(const QString& path, container_size c, const QString& box_
                    .arg(c.length).arg(c.width).arg(c.height).arg(box_attributes)
                    .toLatin1());
     return true;
-}
-
-// Every token and every attribute value, and nothing more: the least any reader must do.
-QString bare_xml_pass(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return QStringLiteral("NOT OPENED");
-    QXmlStreamReader xml(&file);
-    qint64 tokens = 0, characters = 0;
-    while (!xml.atEnd()) {
-        xml.readNext();
-        ++tokens;
-        for (const QXmlStreamAttribute& a : xml.attributes())
-            characters += a.value().toString().size();
-    }
-    return QStringLiteral("%1 tokens, %2 attribute characters").arg(tokens).arg(characters);
 }
 
 QString read_outcome(const session_reader::result& read)

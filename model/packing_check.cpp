@@ -20,11 +20,7 @@ bool sticks_out(int32_t start, int extent, int container_extent)
 
 bool outside_container(const dimension& container, const box& b)
 {
-    const position& p = b.position;
-    const dimension& d = b.dimension;
-    return sticks_out(p.px, d.length(), container.length())
-           || sticks_out(p.py, d.height(), container.height())
-           || sticks_out(p.pz, d.width(), container.width());
+    return outside_axes(container, b) != 0;
 }
 
 void report_fault(QStringList& report, const QString& message)
@@ -33,6 +29,15 @@ void report_fault(QStringList& report, const QString& message)
 }
 
 }  // namespace
+
+int outside_axes(const dimension& container, const box& b)
+{
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+    return (sticks_out(p.px, d.length(), container.length()) ? axis_x : 0)
+           | (sticks_out(p.py, d.height(), container.height()) ? axis_y : 0)
+           | (sticks_out(p.pz, d.width(), container.width()) ? axis_z : 0);
+}
 
 bool check_box(const occupancy_grid& grid, const dimension& container, const box& b,
                QStringList& report)

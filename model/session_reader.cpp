@@ -1,12 +1,15 @@
 #include "model/session_reader.h"
 
+#include "model/cell_range.h"
 #include "model/packing_check.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
 
+#include <algorithm>
 #include <cstring>
+#include <unordered_map>
 
 namespace {
 
@@ -39,22 +42,37 @@ QString text_attribute(const QXmlStreamReader& xml, const char* name)
     return xml.attributes().value(QLatin1String(name)).toString();
 }
 
-// The state of one reading, from the first token to the count test.
+// Sorts a box's collisions by the index of the earlier box, so that every run reports them in
+// the same order whatever order the index finds them in.
+bool by_other_index(const packing_fault& a, const packing_fault& b)
+{
+    return a.other_index < b.other_index;
+}
+
+cell_range shared_cells(const cell_range& a, const cell_range& b)
+{
+    return {std::max(a.x0, b.x0), std::min(a.x1, b.x1), std::max(a.z0, b.z0),
+            std::min(a.z1, b.z1), std::max(a.y0, b.y0), std::min(a.y1, b.y1)};
+}
+
+// The state of one reading, from the first token to the count test. The viewer's lines stop
+// at the first fault; in every_fault mode the reading goes on past packing faults, taking
+// each box inside the container into the grid even when it overlaps, so that a later box is
+// paired with every box it meets.
 class reading {
 public:
-    reading(QXmlStreamReader& xml, session_reader::result& out) : xml(xml), out(out) {}
+    reading(QXmlStreamReader& xml, session_reader::result& out, session_reader::mode m)
+        : xml(xml), out(out), every_fault(m == session_reader::mode::every_fault)
+    {
+    }
 
     bool run()
     {
         bool result = token_loop();
-        if (result && !out.container) {
-            out.report << format_error_container;
-            result = false;
-        }
-        if (box_count != declared_number) {
-            out.report << format_error_box_count;
-            result = false;
-        }
+        if (result && !out.container)
+            result = format_fault(format_error_container);
+        if (box_count != declared_number)
+            result = format_fault(format_error_box_count);
         return result;
     }
 
@@ -64,13 +82,11 @@ private:
         xml.readNext();
         for (;;) {
             if (xml.atEnd()) {
-                if (ok && !open_elements.isEmpty()) {
-                    out.report << format_error_unclosed;
-                    return false;
-                }
+                if ((ok || every_fault) && !open_elements.isEmpty())
+                    return format_fault(format_error_unclosed);
                 return ok;
             }
-            if (!ok)
+            if (!ok && !every_fault)
                 return false;
             if (xml.isStartElement() && !start_element())
                 return false;
@@ -84,10 +100,8 @@ private:
     bool start_element()
     {
         const QStringRef name = xml.name();
-        if (!is_known_element(name)) {
-            out.report << format_error_unknown_element;
-            return false;
-        }
+        if (!is_known_element(name))
+            return format_fault(format_error_unknown_element);
         open_elements.push_back(name.toString());
         if (name == QLatin1String("qarvel"))
             out.name = text_attribute(xml, "name");
@@ -103,10 +117,8 @@ private:
     bool end_element()
     {
         const QString top = open_elements.takeLast();
-        if (top != xml.name()) {
-            out.report << format_error_mismatched_end;
-            return false;
-        }
+        if (top != xml.name())
+            return format_fault(format_error_mismatched_end);
         return true;
     }
 
@@ -114,10 +126,8 @@ private:
     {
         // A new grid now would leave the boxes already read out of it, and their overlaps
         // with later boxes would go unreported.
-        if (box_count > 0) {
-            out.report << format_error_container;
-            return false;
-        }
+        if (box_count > 0)
+            return format_fault(format_error_container);
         const dimension size(integer_attribute(xml, "length"), integer_attribute(xml, "width"),
                              integer_attribute(xml, "height"));
         out.grid.reset();
@@ -129,10 +139,8 @@ private:
     bool read_box()
     {
         ++box_count;
-        if (!out.container) {
-            out.report << format_error_container;
-            return false;
-        }
+        if (!out.container)
+            return format_fault(format_error_container);
         const int length = integer_attribute(xml, "length");
         const int width = integer_attribute(xml, "width");
         const int height = integer_attribute(xml, "height");
@@ -141,20 +149,87 @@ private:
         auto b = std::make_unique<box>(where, dimension(length, width, height));
         b->id = text_attribute(xml, "id");
         b->color = integer_attribute(xml, "color");
-        if (check_box(*out.grid, *out.container, *b, out.report))
-            ok = false;
-        else
-            mark_box(*out.grid, *b);
+        const int index = int(out.boxes.size());
+        const int axes = outside_axes(*out.container, *b);
+        if (check_box(*out.grid, *out.container, *b, viewer_lines())) {
+            note_packing_faults(index, *b, axes);
+            viewer_stops();
+        }
+        if (axes == 0)
+            out.grid->take(*b);
         out.boxes.push_back(std::move(b));
         return true;
     }
 
+    void note_packing_faults(int index, const box& b, int axes)
+    {
+        if (axes != 0) {
+            packing_fault f;
+            f.what = packing_fault::kind::outside;
+            f.index = index;
+            f.id = b.id;
+            f.axes = axes;
+            out.faults.push_back(f);
+            return;
+        }
+        const cell_range cells = cell_range::of(b);
+        const std::size_t first = out.faults.size();
+        for (const box* other : out.grid->boxes_meeting(cells)) {
+            packing_fault f;
+            f.what = packing_fault::kind::collision;
+            f.index = index;
+            f.id = b.id;
+            f.other_index = index_of(other);
+            f.other_id = other->id;
+            f.shared = shared_cells(cells, cell_range::of(*other));
+            out.faults.push_back(f);
+        }
+        std::sort(out.faults.begin() + std::ptrdiff_t(first), out.faults.end(), by_other_index);
+    }
+
+    // The index in the file of a box read before; the table is filled only once a collision
+    // asks for it, since most files have none.
+    int index_of(const box* earlier)
+    {
+        for (std::size_t i = indices.size(); i < out.boxes.size(); ++i)
+            indices.emplace(out.boxes[i].get(), int(i));
+        return indices.at(earlier);
+    }
+
+    // At the first packing fault the viewer's reading ends: its lines close with the count
+    // test as it stands there, and every later fault is only noted.
+    void viewer_stops()
+    {
+        ok = false;
+        if (!every_fault || viewer_done)
+            return;
+        if (box_count != declared_number)
+            out.report << format_error_box_count;
+        viewer_done = true;
+    }
+
+    QStringList& viewer_lines() { return viewer_done ? lines_after_viewer : out.report; }
+
+    // Always false: the reading stops at a fault of the format.
+    bool format_fault(const QString& message)
+    {
+        viewer_lines() << message;
+        packing_fault f;
+        f.message = message;
+        out.faults.push_back(f);
+        return false;
+    }
+
     QXmlStreamReader& xml;
     session_reader::result& out;
-    bool ok = true;
+    const bool every_fault;
+    bool ok = true;            // no packing fault yet
+    bool viewer_done = false;  // every_fault mode, past the point where the viewer stopped
     int box_count = 0;
     int declared_number = 0;
     QStringList open_elements;
+    std::unordered_map<const box*, int> indices;  // of the boxes read, once a collision needs it
+    QStringList lines_after_viewer;               // lines the viewer never writes
 };
 
 // The file as its line-by-line copy in text mode gives it: a CR LF becomes LF, a lone CR
@@ -212,7 +287,7 @@ private:
 
 }  // namespace
 
-session_reader::result session_reader::read(const QString& path)
+session_reader::result session_reader::read(const QString& path, mode m)
 {
     result out;
     // A FIFO or a device would block in the open or never end: refuse it before opening.
@@ -230,8 +305,8 @@ session_reader::result session_reader::read(const QString& path)
     }
     line_end_device text(file);
     QXmlStreamReader xml(&text);
-    out.loaded = reading(xml, out).run();
-    if (!out.loaded) {
+    out.loaded = reading(xml, out, m).run();
+    if (!out.loaded && m == mode::first_fault) {
         out.boxes.clear();
         out.grid.reset();
         out.container.reset();
