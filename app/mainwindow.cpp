@@ -4,6 +4,7 @@
 
 #include "app/box_description.h"
 #include "browser/liste_boite.h"
+#include "browser/safe_text_document.h"
 #include "model/session.h"
 #include "model/session_reader.h"
 #include "view3d/gl_widget.h"
@@ -11,6 +12,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QStandardItem>
+#include <QTextEdit>
 
 #include <iostream>
 
@@ -43,13 +45,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->splitter_horizontal_gauche->setSizes({200, 600});
     ui->splitter_horizontal_droit->setSizes({800, 220});
     ui->splitter_vertical->setSizes({600, 180});
+    prepare_panes();
 
     ui->widget_gl_axe_x->set_view_mode(1);
     ui->widget_gl_axe_y->set_view_mode(2);
     ui->widget_gl_axe_z->set_view_mode(3);
-    ui->widget_gl_axe_x->updateGL();
-    ui->widget_gl_axe_y->updateGL();
-    ui->widget_gl_axe_z->updateGL();
+    ui->widget_gl_axe_x->update();
+    ui->widget_gl_axe_y->update();
+    ui->widget_gl_axe_z->update();
 
     connect(ui->treeView, qOverload<QStandardItem*>(&liste_boite::item_selected), this,
             &MainWindow::on_liste_item_triggered);
@@ -57,6 +60,18 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
             &MainWindow::on_affiche_info_boite_triggered);
     connect(ui->widget_opengl, &gl_widget::box_selected, this,
             &MainWindow::on_wid_opengl_box_selected);
+}
+
+// Both panes show ids as rich text: their documents load no file that markup in an id names,
+// and a word longer than the line (a long id) wraps anywhere rather than being measured again
+// for every line it spans. The output pane is a log that only grows: no undo history for it.
+void MainWindow::prepare_panes()
+{
+    for (QTextEdit* pane : {ui->sortie_application, ui->zone_info_boite}) {
+        pane->setDocument(new safe_text_document(pane));
+        pane->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    }
+    ui->sortie_application->setUndoRedoEnabled(false);
 }
 
 MainWindow::~MainWindow()
@@ -109,11 +124,10 @@ bool MainWindow::load_session(const QString& file_name)
     session* s = add_session(read.name, std::move(read.container));
     s->grid = std::move(read.grid);
     s->file_name = file_name;
-    for (auto& b : read.boxes) {
-        ui->treeView->add_box_item(s->tree_item, b.get());
+    s->boxes = std::move(read.boxes);
+    ui->treeView->add_box_items(s->tree_item, s->boxes);
+    for (const auto& b : s->boxes)
         std::cout << box_line(*b) << std::endl;
-        s->boxes.push_back(std::move(b));
-    }
     show_session_in_views(s);
     std::cout << "Lire le fichier -> OK" << std::endl;
     return true;
@@ -124,7 +138,7 @@ void MainWindow::show_session_in_views(session* s)
     for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
                             ui->widget_gl_axe_z}) {
         view->set_current_session(s);
-        view->updateGL();
+        view->update();
     }
 }
 
@@ -189,12 +203,12 @@ void MainWindow::on_affiche_info_boite_triggered(QStandardItem* item, QString id
         const session* shown = ui->widget_opengl->current_session();
         if (shown && shown->session_number == s->session_number)
             ui->widget_opengl->set_highlighted_box(int(i));
-        ui->widget_opengl->updateGL();
+        ui->widget_opengl->update();
         // The axis views keep their highlight for a box of a session they do not show.
         for (gl_widget* view : {ui->widget_gl_axe_x, ui->widget_gl_axe_y, ui->widget_gl_axe_z}) {
             if (view->current_session() == s)
                 view->set_highlighted_box(int(i));
-            view->updateGL();
+            view->update();
         }
         ui->zone_info_boite->setHtml(box_description(b));
         break;
@@ -215,7 +229,7 @@ void MainWindow::on_wid_opengl_box_selected(int number)
     ui->treeView->select_box_item(s->tree_item, &b);
     for (gl_widget* view : {ui->widget_gl_axe_x, ui->widget_gl_axe_y, ui->widget_gl_axe_z}) {
         view->set_highlighted_box(i);
-        view->updateGL();
+        view->update();
     }
     ui->zone_info_boite->setHtml(box_description(b));
 }

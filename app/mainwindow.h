@@ -45,6 +45,7 @@ private slots:
     void on_wid_opengl_box_selected(int number);
 
 private:
+    void prepare_panes();
     void show_session_in_views(session* s);
 
     Ui::MainWindow* ui;
