@@ -227,6 +227,7 @@ void MainWindow::on_wid_opengl_box_selected(int number)
         return;
     const box& b = *s->boxes[std::size_t(i)];
     ui->treeView->select_box_item(s->tree_item, &b);
+    // A falling box reports every unit it fell; the views draw once, after the whole fall.
     for (gl_widget* view : {ui->widget_gl_axe_x, ui->widget_gl_axe_y, ui->widget_gl_axe_z}) {
         view->set_highlighted_box(i);
         view->update();

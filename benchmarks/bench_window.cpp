@@ -1,6 +1,6 @@
 // Times the window around large sessions: start to the first frame of all four views, the
 // session tree and the output pane on their own, and one arrow key that drops the picked box.
-// Usage: bench_window [frames|tree|pane|key...] [BOX_COUNT...]   (default: all parts, 10000
+// Usage: bench_window [frames|tree|pane|key|longid...] [BOX_COUNT...]   (default: all parts, 10000
 // and 100000 boxes; the key only up to 10000); run under Xvfb, for example
 //   xvfb-run -a -s "-screen 0 1600x1200x24" ./build/bench_window
 
@@ -250,6 +250,44 @@ void time_falling_key(const QString& path, int box_count)
                 box_count, fell, signals_seen, key_ms, idle_ms, qPrintable(paint_counts(after)));
 }
 
+// One box whose id is one word of the given length, in the pane, the tree and the info pane.
+void time_long_id(const QString& dir, int length)
+{
+    const QString path = QStringLiteral("%1/long_%2.qrv").arg(dir).arg(length);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write("<qarvel><container length=\"10\" width=\"10\" height=\"10\"/><boxs number=\"1\">");
+    write_box(file, 0, 1, 1, 1, 0, 0, 0, 1);
+    file.write("</boxs></qarvel>");
+    file.close();
+    // The id goes in place of the 0 written above.
+    QFile edit(path);
+    edit.open(QIODevice::ReadOnly);
+    QByteArray xml = edit.readAll();
+    edit.close();
+    xml.replace("id=\"0\"", "id=\"" + QByteArray(length, 'x') + "\"");
+    edit.open(QIODevice::WriteOnly);
+    edit.write(xml);
+    edit.close();
+
+    window_under_test w;
+    w.window.setVisible(true);
+    if (!QTest::qWaitForWindowExposed(&w.window))
+        return;
+    QElapsedTimer timer;
+    timer.start();
+    w.window.load_session(path);
+    run_until_idle();
+    const double load_ms = ms_since(timer);
+    auto* view = w.window.findChild<gl_widget*>("widget_opengl");
+    timer.restart();
+    emit view->box_selected(1);
+    run_until_idle();
+    std::printf("id of %7d characters: load to idle %8.1f ms, described to idle %8.1f ms\n",
+                length, load_ms, ms_since(timer));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -269,7 +307,7 @@ int main(int argc, char* argv[])
     if (counts.isEmpty())
         counts = {10000, 100000};
     if (parts.isEmpty())
-        parts = QStringList{"frames", "tree", "pane", "key"};
+        parts = QStringList{"frames", "tree", "pane", "key", "longid"};
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
@@ -286,5 +324,8 @@ int main(int argc, char* argv[])
         if (parts.contains("key") && n <= 10000)
             time_falling_key(path, n);
     }
+    if (parts.contains("longid"))
+        for (const int length : {200000, 1000000})
+            time_long_id(dir.path(), length);
     return 0;
 }
