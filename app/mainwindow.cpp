@@ -62,15 +62,12 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
             &MainWindow::on_wid_opengl_box_selected);
 }
 
-// Both panes show ids as rich text: their documents load no file that markup in an id names,
-// and a word longer than the line (a long id) wraps anywhere rather than being measured again
-// for every line it spans. The output pane is a log that only grows: no undo history for it.
+// Both panes show ids as rich text: their documents load no file that markup in an id names.
+// The output pane is a log that only grows: no undo history for it.
 void MainWindow::prepare_panes()
 {
-    for (QTextEdit* pane : {ui->sortie_application, ui->zone_info_boite}) {
+    for (QTextEdit* pane : {ui->sortie_application, ui->zone_info_boite})
         pane->setDocument(new safe_text_document(pane));
-        pane->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    }
     ui->sortie_application->setUndoRedoEnabled(false);
 }
 

@@ -324,8 +324,13 @@ int main(int argc, char* argv[])
         if (parts.contains("key") && n <= 10000)
             time_falling_key(path, n);
     }
+    // Long ids: 200000 and 1000000 characters, or the lengths given after "longid=".
+    QList<int> longid_lengths = {200000, 1000000};
+    for (const QString& part : parts)
+        if (part.startsWith("longid="))
+            longid_lengths = {part.mid(7).toInt()}, parts << "longid";
     if (parts.contains("longid"))
-        for (const int length : {200000, 1000000})
+        for (const int length : longid_lengths)
             time_long_id(dir.path(), length);
     return 0;
 }
