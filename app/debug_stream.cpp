@@ -1,13 +1,19 @@
 #include "app/debug_stream.h"
 
+#include <QScrollBar>
 #include <QString>
-#include <QTextCursor>
+#include <QTextBlockFormat>
+#include <QTextCharFormat>
 #include <QTextDocument>
 #include <QTextEdit>
 
 debug_stream::debug_stream(std::ostream& stream, QTextEdit* pane)
     : stream(stream), previous_buffer(stream.rdbuf()), pane(pane)
 {
+    QObject::connect(pane->document(), &QTextDocument::contentsChange, &receiver, [this] {
+        if (!writing)
+            only_empty_paragraphs = false;
+    });
     stream.rdbuf(this);
 }
 
@@ -15,6 +21,7 @@ debug_stream::~debug_stream()
 {
     if (!pending.empty())
         append_paragraph(pending);
+    end_burst();
     stream.rdbuf(previous_buffer);
 }
 
@@ -40,20 +47,48 @@ debug_stream::int_type debug_stream::overflow(int_type ch)
     return ch;
 }
 
-// Bytes are ISO 8859-1, and the text ends at the first NUL byte, as for any C string.
+// Bytes are ISO 8859-1, and the text ends at the first NUL byte, as for any C string. Like
+// QTextEdit::append: a new paragraph in the default formats, rich text when it looks like it.
 void debug_stream::append_paragraph(const std::string& bytes)
 {
     const QString text = QString::fromLatin1(bytes.c_str());
-    QTextDocument* document = pane->document();
-    if (document->isEmpty() && document->revision() == revision_after_empty_paragraph) {
-        // The pane holds only the empty paragraph written last; append() would write into
-        // it instead of adding one, and the empty line would be lost.
-        QTextCursor end(document);
-        end.movePosition(QTextCursor::End);
-        end.insertBlock();
+    if (!burst_open)
+        begin_burst();
+    writing = true;
+    const QTextDocument* document = pane->document();
+    if (!document->isEmpty() || only_empty_paragraphs)
+        end.insertBlock(QTextBlockFormat(), QTextCharFormat());
+    else
+        end.setCharFormat(QTextCharFormat());
+    if (Qt::mightBeRichText(text))
+        end.insertHtml(text);
+    else
         end.insertText(text);
-    } else {
-        pane->append(text);
-    }
-    revision_after_empty_paragraph = document->isEmpty() ? document->revision() : -1;
+    only_empty_paragraphs = document->isEmpty();
+    writing = false;
+}
+
+void debug_stream::begin_burst()
+{
+    const QScrollBar* scroll = pane->verticalScrollBar();
+    follow_end = pane->isReadOnly() ? scroll->value() >= scroll->maximum()
+                                    : pane->textCursor().atEnd();
+    end = QTextCursor(pane->document());
+    end.movePosition(QTextCursor::End);
+    end.beginEditBlock();
+    burst_open = true;
+    QMetaObject::invokeMethod(&receiver, [this] { end_burst(); }, Qt::QueuedConnection);
+}
+
+void debug_stream::end_burst()
+{
+    if (!burst_open)
+        return;
+    burst_open = false;
+    writing = true;
+    end.endEditBlock();
+    writing = false;
+    end = QTextCursor();
+    if (follow_end)
+        pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
 }

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QObject>
+#include <QTextCursor>
+
 #include <ostream>
 #include <streambuf>
 #include <string>
@@ -23,12 +26,23 @@ protected:
 
 private:
     void append_paragraph(const std::string& bytes);
+    void begin_burst();
+    void end_burst();
 
     std::ostream& stream;
     std::streambuf* previous_buffer;
     std::string pending;
     QTextEdit* pane;
-    // The pane's revision right after this buffer left it holding only empty paragraphs, which
-    // an empty document cannot tell apart from no paragraph at all; -1 otherwise.
-    int revision_after_empty_paragraph = -1;
+
+    // The lines written before control returns to the event loop go in as one edit block, so
+    // that the pane lays its text out once for all of them instead of once a line: each layout
+    // walks the whole document, which made a line cost more the longer the pane grew.
+    QTextCursor end;           // at the end of the pane's text while a burst is open
+    bool burst_open = false;
+    bool follow_end = false;   // the pane was showing its end when the burst began
+    bool writing = false;      // the document changes under way are this buffer's own
+    // True while the pane holds nothing but the empty paragraphs this buffer wrote: an empty
+    // document cannot tell one empty paragraph from none.
+    bool only_empty_paragraphs = false;
+    QObject receiver;          // for the queued end of a burst and the document's changes
 };

@@ -4,6 +4,7 @@
 
 #include "app/box_description.h"
 #include "browser/liste_boite.h"
+#include "browser/safe_text_document.h"
 #include "model/box_line.h"
 #include "model/session.h"
 #include "model/session_reader.h"
@@ -12,6 +13,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QStandardItem>
+#include <QTextEdit>
 
 #include <iostream>
 
@@ -34,13 +36,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->splitter_horizontal_gauche->setSizes({200, 600});
     ui->splitter_horizontal_droit->setSizes({800, 220});
     ui->splitter_vertical->setSizes({600, 180});
+    prepare_panes();
 
     ui->widget_gl_axe_x->set_view_mode(1);
     ui->widget_gl_axe_y->set_view_mode(2);
     ui->widget_gl_axe_z->set_view_mode(3);
-    ui->widget_gl_axe_x->updateGL();
-    ui->widget_gl_axe_y->updateGL();
-    ui->widget_gl_axe_z->updateGL();
+    ui->widget_gl_axe_x->update();
+    ui->widget_gl_axe_y->update();
+    ui->widget_gl_axe_z->update();
 
     connect(ui->treeView, qOverload<QStandardItem*>(&liste_boite::item_selected), this,
             &MainWindow::on_liste_item_triggered);
@@ -48,6 +51,15 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
             &MainWindow::on_affiche_info_boite_triggered);
     connect(ui->widget_opengl, &gl_widget::box_selected, this,
             &MainWindow::on_wid_opengl_box_selected);
+}
+
+// Both panes show ids as rich text: their documents load no file that markup in an id names.
+// The output pane is a log that only grows: no undo history for it.
+void MainWindow::prepare_panes()
+{
+    for (QTextEdit* pane : {ui->sortie_application, ui->zone_info_boite})
+        pane->setDocument(new safe_text_document(pane));
+    ui->sortie_application->setUndoRedoEnabled(false);
 }
 
 MainWindow::~MainWindow()
@@ -100,11 +112,10 @@ bool MainWindow::load_session(const QString& file_name)
     session* s = add_session(read.name, std::move(read.container));
     s->grid = std::move(read.grid);
     s->file_name = file_name;
-    for (auto& b : read.boxes) {
-        ui->treeView->add_box_item(s->tree_item, b.get());
+    s->boxes = std::move(read.boxes);
+    ui->treeView->add_box_items(s->tree_item, s->boxes);
+    for (const auto& b : s->boxes)
         std::cout << box_line(*b) << std::endl;
-        s->boxes.push_back(std::move(b));
-    }
     show_session_in_views(s);
     std::cout << "Lire le fichier -> OK" << std::endl;
     return true;
@@ -115,7 +126,7 @@ void MainWindow::show_session_in_views(session* s)
     for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
                             ui->widget_gl_axe_z}) {
         view->set_current_session(s);
-        view->updateGL();
+        view->update();
     }
 }
 
@@ -180,12 +191,12 @@ void MainWindow::on_affiche_info_boite_triggered(QStandardItem* item, QString id
         const session* shown = ui->widget_opengl->current_session();
         if (shown && shown->session_number == s->session_number)
             ui->widget_opengl->set_highlighted_box(int(i));
-        ui->widget_opengl->updateGL();
+        ui->widget_opengl->update();
         // The axis views keep their highlight for a box of a session they do not show.
         for (gl_widget* view : {ui->widget_gl_axe_x, ui->widget_gl_axe_y, ui->widget_gl_axe_z}) {
             if (view->current_session() == s)
                 view->set_highlighted_box(int(i));
-            view->updateGL();
+            view->update();
         }
         ui->zone_info_boite->setHtml(box_description(b));
         break;
@@ -204,9 +215,10 @@ void MainWindow::on_wid_opengl_box_selected(int number)
         return;
     const box& b = *s->boxes[std::size_t(i)];
     ui->treeView->select_box_item(s->tree_item, &b);
+    // A falling box reports every unit it fell; the views draw once, after the whole fall.
     for (gl_widget* view : {ui->widget_gl_axe_x, ui->widget_gl_axe_y, ui->widget_gl_axe_z}) {
         view->set_highlighted_box(i);
-        view->updateGL();
+        view->update();
     }
     ui->zone_info_boite->setHtml(box_description(b));
 }

@@ -49,6 +49,7 @@ private:
     void on_affiche_info_boite_triggered(QStandardItem* item, QString id);
     void on_wid_opengl_box_selected(int number);
 
+    void prepare_panes();
     void show_session_in_views(session* s);
 
     Ui::MainWindow* ui;

@@ -1,7 +1,11 @@
 #include "browser/liste_boite.h"
 
+#include "browser/safe_text_document.h"
 #include "model/box.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QHeaderView>
 #include <QIcon>
 #include <QStandardItem>
@@ -16,9 +20,22 @@ QString node_key(const QModelIndex& index)
     return index.data(Qt::AccessibleTextRole).toString();
 }
 
+// Whether showing the text as rich text would load a resource other than the program's own:
+// the tool tip's label would read any file its markup names.
+bool names_outside_resources(const QString& tip)
+{
+    if (!Qt::mightBeRichText(tip))
+        return false;
+    safe_text_document document;
+    document.setHtml(tip);
+    document.documentLayout()->documentSize();  // images are asked for while laying out
+    return document.refused_a_resource();
+}
+
 }  // namespace
 
-liste_boite::liste_boite(QWidget* parent) : QTreeView(parent)
+liste_boite::liste_boite(QWidget* parent)
+    : QTreeView(parent), box_icon(QStringLiteral(":/liste/image/box.png"))
 {
     unnamed_session_counter = 1;
     session_model = new QStandardItemModel();
@@ -56,29 +73,64 @@ QStandardItem* liste_boite::add_session_item(const QString& name)
 
 QStandardItem* liste_boite::add_box_item(QStandardItem* session_item, const box* b)
 {
-    const QString text = QStringLiteral("box") + b->id;
-    auto* item = new QStandardItem(QIcon(QStringLiteral(":/liste/image/box.png")), text);
+    QStandardItem* item = make_box_node(*b);
+    append_box_nodes(session_item, {item});
+    return item;
+}
+
+void liste_boite::add_box_items(QStandardItem* session_item,
+                                const std::vector<std::unique_ptr<box>>& boxes)
+{
+    QList<QStandardItem*> nodes;
+    nodes.reserve(int(boxes.size()));
+    for (const auto& b : boxes)
+        nodes << make_box_node(*b);
+    append_box_nodes(session_item, nodes);
+}
+
+QStandardItem* liste_boite::make_box_node(const box& b) const
+{
+    const QString text = QStringLiteral("box") + b.id;
+    auto* item = new QStandardItem(box_icon, text);
     item->setToolTip(tr("id : ") + text);
     item->setEditable(false);
-    root_item->child(session_item->row())->appendRow(item);
-    item->setData(b->id, Qt::AccessibleTextRole);
-    make_current(item);
-    expand_to(session_item);
+    item->setData(b.id, Qt::AccessibleTextRole);
     return item;
+}
+
+// Selecting each node as it comes would lay the whole tree out again for every node; only the
+// last selection can be seen, so it is made once.
+void liste_boite::append_box_nodes(QStandardItem* session_item,
+                                   const QList<QStandardItem*>& nodes)
+{
+    if (nodes.isEmpty())
+        return;
+    QStandardItem* parent = root_item->child(session_item->row());
+    QHash<QString, int>& first_rows = first_row_by_id[parent];
+    int row = parent->rowCount();
+    for (const QStandardItem* node : nodes) {
+        const QString id = node->data(Qt::AccessibleTextRole).toString();
+        if (!first_rows.contains(id))
+            first_rows.insert(id, row);
+        ++row;
+    }
+    parent->appendRows(nodes);
+    make_current(nodes.last());
+    expand_to(session_item);
 }
 
 void liste_boite::select_box_item(QStandardItem* session_item, const box* b)
 {
     if (session_item->index().parent() != root_item->index())
         return;
-    for (int row = 0; row < session_item->rowCount(); ++row) {
-        QStandardItem* child = session_item->child(row);
-        if (child->data(Qt::AccessibleTextRole).toString() == b->id) {
-            make_current(child);
-            expand_to(session_item);
-            return;
-        }
-    }
+    const auto first_rows = first_row_by_id.constFind(session_item);
+    if (first_rows == first_row_by_id.cend())
+        return;
+    const auto row = first_rows->constFind(b->id);
+    if (row == first_rows->cend())
+        return;
+    make_current(session_item->child(*row));
+    expand_to(session_item);
 }
 
 void liste_boite::item_selected(const QModelIndex& _idx)
@@ -96,6 +148,23 @@ void liste_boite::box_selected(const QModelIndex& _idx)
     if (node_key(_idx).isEmpty() || _idx.parent() == root_item->index())
         return;
     emit affiche_info_boite(session_model->itemFromIndex(_idx.parent()), node_key(_idx));
+}
+
+// A tool tip whose markup names a file is shown as the plain text it is.
+bool liste_boite::viewportEvent(QEvent* event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex index = indexAt(help->pos());
+        const QString tip = index.data(Qt::ToolTipRole).toString();
+        if (names_outside_resources(tip)) {
+            const QRect area = visualRect(index);
+            QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(tip), this,
+                               QRect(viewport()->mapToGlobal(area.topLeft()), area.size()));
+            return true;
+        }
+    }
+    return QTreeView::viewportEvent(event);
 }
 
 void liste_boite::make_current(QStandardItem* item)

@@ -1,8 +1,14 @@
 #pragma once
 
+#include <QHash>
+#include <QIcon>
+#include <QList>
 #include <QModelIndex>
 #include <QString>
 #include <QTreeView>
+
+#include <memory>
+#include <vector>
 
 class QStandardItem;
 class QStandardItemModel;
@@ -20,10 +26,17 @@ public:
 
     QStandardItem* add_session_item(const QString& name);
     QStandardItem* add_box_item(QStandardItem* session_item, const box* b);
+    // One node per box, in order, appended at once; the tree ends as add_box_item for each box
+    // would leave it (last box node selected and current, session expanded) in linear time.
+    void add_box_items(QStandardItem* session_item,
+                       const std::vector<std::unique_ptr<box>>& boxes);
     // Selects the first node of the session whose id is the box's; nothing when none matches.
     void select_box_item(QStandardItem* session_item, const box* b);
 
     QStandardItem* root() const { return root_item; }
+
+protected:
+    bool viewportEvent(QEvent* event) override;
 
 signals:
     void item_selected(QStandardItem*);                 // double click: show this session
@@ -34,10 +47,16 @@ private slots:
     void box_selected(const QModelIndex& _idx);
 
 private:
+    QStandardItem* make_box_node(const box& b) const;
+    void append_box_nodes(QStandardItem* session_item, const QList<QStandardItem*>& nodes);
     void make_current(QStandardItem* item);
     void expand_to(QStandardItem* session_item);
 
     QStandardItemModel* session_model;
     QStandardItem* root_item;
+    QIcon box_icon;  // one shared icon rather than one loaded per node
+    // For each session node, the row of its first box node of each id. select_box_item runs
+    // once per unit a picked box falls, and nodes are only ever appended, so it stays true.
+    QHash<const QStandardItem*, QHash<QString, int>> first_row_by_id;
     int unnamed_session_counter = 1;
 };

@@ -15,13 +15,18 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPointer>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
+#include <QStandardItem>
+#include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextEdit>
 #include <QToolBar>
+
+#include <sys/stat.h>
 
 #include <iostream>
 #include <sstream>
@@ -107,6 +112,53 @@ void show_and_wait(QWidget& window)
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 }
 
+// One "box" element: id, then length, width, height, px, py, pz.
+struct file_box {
+    QString id;
+    int extents_and_place[6];
+};
+
+bool write_session(const QString& path, const QList<file_box>& boxes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QString xml = QStringLiteral("<qarvel name=\"s\"><container length=\"20\" width=\"10\" "
+                                 "height=\"20\"/><boxs number=\"%1\">").arg(boxes.size());
+    for (const file_box& b : boxes) {
+        const int* v = b.extents_and_place;
+        xml += QStringLiteral("<box id=\"%1\" length=\"%2\" width=\"%3\" height=\"%4\" "
+                              "px=\"%5\" py=\"%6\" pz=\"%7\" color=\"1\"/>")
+                   .arg(b.id.toHtmlEscaped()).arg(v[0]).arg(v[1]).arg(v[2])
+                   .arg(v[3]).arg(v[4]).arg(v[5]);
+    }
+    return file.write((xml + "</boxs></qarvel>").toUtf8()) > 0;
+}
+
+// Counts the paint events of the watched widgets.
+struct paint_counter : QObject {
+    QHash<QObject*, int> counts;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++counts[watched];
+        return false;
+    }
+};
+
+const char* const view_names[] = {"widget_opengl", "widget_gl_axe_x", "widget_gl_axe_y",
+                                  "widget_gl_axe_z"};
+
+bool holds_red(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height(); ++y)
+        for (int x = 0; x < rgb.width(); ++x)
+            if (rgb.pixel(x, y) == qRgb(255, 0, 0))
+                return true;
+    return false;
+}
+
 }  // namespace
 
 class tst_app : public QObject {
@@ -158,6 +210,11 @@ private slots:
     void window_inert_menu_entries_data();
     void window_inert_menu_entries();
     void window_ctrl_o_asks_for_a_session();
+
+    void window_panes_read_no_file_an_id_names_data();
+    void window_panes_read_no_file_an_id_names();
+    void window_start_up_load_adds_no_frame();
+    void window_repaints_once_after_a_fall();
 };
 
 void tst_app::initTestCase()
@@ -949,6 +1006,140 @@ void tst_app::window_ctrl_o_asks_for_a_session()
     QCOMPARE(filters, (QStringList{"qarvel(*.qrv)", "Tous les fichiers (*)"}));
     QCOMPARE(paragraphs(*window.output_pane()), QStringList{seed});
     QVERIFY(window.isVisible());
+}
+
+// ---- hostile ids and repaints -------------------------------------------------------------
+
+void tst_app::window_panes_read_no_file_an_id_names_data()
+{
+    QTest::addColumn<bool>("fifo");
+    QTest::addColumn<bool>("box_fails");
+
+    // A FIFO with no writer blocks whoever opens it: the test hangs if a pane reads it.
+    QTest::newRow("FIFO, loaded") << true << false;
+    QTest::newRow("FIFO, box failing the check") << true << true;
+    QTest::newRow("red image, loaded") << false << false;
+}
+
+void tst_app::window_panes_read_no_file_an_id_names()
+{
+    QFETCH(bool, fifo);
+    QFETCH(bool, box_fails);
+
+    QTemporaryDir dir;
+    const QString named = dir.filePath(fifo ? "fifo" : "red.png");
+    if (fifo) {
+        QCOMPARE(mkfifo(QFile::encodeName(named).constData(), 0600), 0);
+    } else {
+        QImage red(40, 40, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(named));
+    }
+    const QString id = QStringLiteral("<b>gras</b><img src=\"%1\">").arg(named);
+    const QString session_path = dir.filePath("s.qrv");
+    QVERIFY(write_session(session_path, {{"a", {5, 5, 5, 0, 0, 0}},
+                                         {id, {5, 5, 5, box_fails ? 0 : 5, 0, 0}}}));
+
+    MainWindow window;
+    window.resize(1200, 900);
+    debug_stream redirect(std::cout, window.output_pane());
+    show_and_wait(window);
+    QCOMPARE(window.load_session(session_path), !box_fails);
+    QCoreApplication::processEvents();
+
+    auto* info = window.findChild<QTextEdit*>("zone_info_boite");
+    auto* tree = window.findChild<liste_boite*>("treeView");
+    if (!box_fails) {
+        QStandardItem* node = tree->root()->child(0)->child(1);
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          tree->visualRect(node->index()).center());
+        QVERIFY(info->toHtml().contains("font-weight:600"));  // the bold tag still shows bold
+    }
+    for (QTextEdit* pane : {window.output_pane(), info}) {
+        pane->moveCursor(QTextCursor::End);
+        pane->ensureCursorVisible();
+        QCoreApplication::processEvents();
+        QVERIFY(!holds_red(pane->viewport()->grab().toImage()));
+        const QVariant held = pane->document()->resource(QTextDocument::ImageResource,
+                                                         QUrl::fromLocalFile(named));
+        QVERIFY(qvariant_cast<QPixmap>(held).size() != QSize(40, 40));
+    }
+}
+
+namespace {
+
+// Paint events of each view from show to idle, as the entry point starts: show, then load.
+QList<int> start_up_paints(const QString& path)
+{
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    paint_counter painted;
+    for (const char* name : view_names)
+        window.findChild<gl_widget*>(name)->installEventFilter(&painted);
+    window.setVisible(true);
+    if (!path.isEmpty())
+        window.load_session(path);
+    if (!QTest::qWaitForWindowExposed(&window))
+        return {};
+    QTest::qWait(300);
+    QList<int> counts;
+    for (const char* name : view_names)
+        counts << painted.counts.value(window.findChild<gl_widget*>(name));
+    return counts;
+}
+
+}  // namespace
+
+// A session loaded before the window is first on screen costs no frame of its own.
+void tst_app::window_start_up_load_adds_no_frame()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.qrv");
+    QVERIFY(write_session(path, {{"1", {5, 5, 5, 0, 0, 0}}, {"2", {5, 5, 5, 5, 0, 0}}}));
+
+    const QList<int> without_session = start_up_paints(QString());
+    QCOMPARE(without_session.size(), 4);
+    QVERIFY(!without_session.contains(0));
+    QCOMPARE(start_up_paints(path), without_session);
+}
+
+// The picked box steps off its support and falls: the window follows every signal, and each
+// view draws once, after the key.
+void tst_app::window_repaints_once_after_a_fall()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.qrv");
+    QVERIFY(write_session(path, {{"pied", {2, 2, 6, 0, 0, 0}}, {"haut", {1, 2, 1, 1, 6, 0}}}));
+
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    show_and_wait(window);
+    QVERIFY(window.load_session(path));
+    QTest::qWait(100);
+
+    auto* view = window.findChild<gl_widget*>("widget_opengl");
+    view->set_highlighted_box(1);
+    view->setFocus();
+    paint_counter painted;
+    for (const char* name : view_names)
+        window.findChild<gl_widget*>(name)->installEventFilter(&painted);
+    QSignalSpy selected(view, &gl_widget::box_selected);
+
+    QTest::keyClick(view, Qt::Key_Right);
+    QCOMPARE(selected.count(), 1 + 6);
+    for (const QList<QVariant>& arguments : selected)
+        QCOMPARE(arguments.at(0).toInt(), 2);
+    QVERIFY(painted.counts.isEmpty());
+    QTest::qWait(100);
+
+    for (const char* name : view_names) {
+        auto* each = window.findChild<gl_widget*>(name);
+        QCOMPARE(painted.counts.value(each), 1);
+        QCOMPARE(each->highlighted_box(), 1);
+    }
+    auto* tree = window.findChild<liste_boite*>("treeView");
+    QCOMPARE(tree->currentIndex(), tree->root()->child(0)->child(1)->index());
+    QVERIFY(window.findChild<QTextEdit*>("zone_info_boite")->toPlainText().contains("2, 0, 0"));
 }
 
 QTEST_MAIN(tst_app)

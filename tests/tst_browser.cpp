@@ -7,7 +7,12 @@
 #include <QItemSelectionModel>
 #include <QStandardItem>
 #include <QStandardItemModel>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QToolTip>
 #include <QtTest>
+
+#include <sys/stat.h>
 
 #include <memory>
 #include <vector>
@@ -92,6 +97,11 @@ private slots:
     void click_on_node();
     void double_click_on_node_data();
     void double_click_on_node();
+
+    void batch_of_box_nodes_matches_one_by_one();
+    void select_box_item_matches_a_scan_of_the_nodes();
+    void tool_tip_naming_a_file_shows_as_plain_text_data();
+    void tool_tip_naming_a_file_shows_as_plain_text();
 
     void resource_images_load_data();
     void resource_images_load();
@@ -373,6 +383,127 @@ void tst_browser::double_click_on_node()
         QCOMPARE(described.count(), 0);
     else
         QVERIFY(described.count() >= 1);
+}
+
+namespace {
+
+// Ids as files hold them: repeats, an empty one, blanks, markup, the session key.
+QStringList random_ids(int count)
+{
+    const QStringList pool = {"1", "2", "", "<b>x</b>", "a b", "fichier", "7", "A"};
+    QRandomGenerator random(12);
+    QStringList ids;
+    for (int i = 0; i < count; ++i)
+        ids << pool[random.bounded(pool.size())]
+                   + (random.bounded(3) == 0 ? QString::number(random.bounded(20)) : QString());
+    return ids;
+}
+
+}  // namespace
+
+// Two batches into one session give the tree that adding the same boxes one by one gives.
+void tst_browser::batch_of_box_nodes_matches_one_by_one()
+{
+    const QStringList ids = random_ids(300);
+    shown_tree one_by_one;
+    shown_tree batch;
+    for (shown_tree* t : {&one_by_one, &batch}) {
+        t->add_session_with("avant", {"x"});
+        t->tree.collapse(t->tree.root()->index());
+    }
+    QStandardItem* expected_session = one_by_one.add_session_with("s", ids);
+
+    QSignalSpy shown(&batch.tree, qOverload<QStandardItem*>(&liste_boite::item_selected));
+    QSignalSpy described(&batch.tree, &liste_boite::affiche_info_boite);
+    QStandardItem* session_item = batch.tree.add_session_item("s");
+    const int half = ids.size() / 2;
+    for (const QList<QString>& part : {ids.mid(0, half), ids.mid(half)}) {
+        std::vector<std::unique_ptr<box>> boxes;
+        for (const QString& id : part) {
+            boxes.push_back(std::make_unique<box>(position(0, 0, 0), dimension(1, 1, 1)));
+            boxes.back()->id = id;
+        }
+        batch.tree.add_box_items(session_item, boxes);
+    }
+
+    QCOMPARE(session_item->rowCount(), ids.size());
+    for (int row = 0; row < ids.size(); ++row) {
+        const QStandardItem* got = session_item->child(row);
+        const QStandardItem* expected = expected_session->child(row);
+        QCOMPARE(got->text(), expected->text());
+        QCOMPARE(got->toolTip(), expected->toolTip());
+        QCOMPARE(node_key(got), ids[row]);
+        QCOMPARE(got->flags(), expected->flags());
+    }
+    const QImage box_icon = resource_image(":/liste/image/box.png");
+    QCOMPARE(icon_image(session_item->child(0)), box_icon);
+    QCOMPARE(icon_image(session_item->child(ids.size() - 1)), box_icon);
+    const QModelIndex last = session_item->child(ids.size() - 1)->index();
+    QCOMPARE(batch.tree.selectionModel()->selectedIndexes(), QModelIndexList{last});
+    QCOMPARE(batch.tree.currentIndex(), last);
+    QVERIFY(batch.tree.isExpanded(batch.tree.root()->index()));
+    QVERIFY(batch.tree.isExpanded(session_item->index()));
+    QCOMPARE(shown.count(), 0);
+    QCOMPARE(described.count(), 0);
+}
+
+// The node selected for an id is the first one a scan of the session's nodes finds.
+void tst_browser::select_box_item_matches_a_scan_of_the_nodes()
+{
+    const QStringList ids = random_ids(200);
+    shown_tree t;
+    QStandardItem* session_item = t.add_session_with("s", ids);
+    t.add_session_with("autre", {"absent", "1"});
+    const QStringList asked = QStringList{"absent", "1 ", "a"} + random_ids(40);
+    for (const QString& id : asked) {
+        const QModelIndex before = t.tree.currentIndex();
+        t.tree.select_box_item(session_item, t.make_box(id));
+        QModelIndex expected = before;
+        for (int row = 0; row < session_item->rowCount(); ++row) {
+            if (node_key(session_item->child(row)) == id) {
+                expected = session_item->child(row)->index();
+                break;
+            }
+        }
+        QCOMPARE(t.tree.currentIndex(), expected);
+        QCOMPARE(t.tree.selectionModel()->selectedIndexes(), QModelIndexList{expected});
+    }
+}
+
+void tst_browser::tool_tip_naming_a_file_shows_as_plain_text_data()
+{
+    QTest::addColumn<QString>("markup");
+    QTest::addColumn<bool>("plain");
+
+    // A FIFO with no writer blocks whoever opens it: the test hangs if the tip reads it.
+    QTest::newRow("image from a FIFO") << "<img src=\"%1\">" << true;
+    QTest::newRow("background from a FIFO") << "<table background=\"%1\"><tr><td>x</td></tr></table>"
+                                            << true;
+    QTest::newRow("bold only") << "<b>gras</b>" << false;
+    QTest::newRow("own resource") << "<img src=\":/liste/image/box.png\">" << false;
+}
+
+void tst_browser::tool_tip_naming_a_file_shows_as_plain_text()
+{
+    QFETCH(QString, markup);
+    QFETCH(bool, plain);
+
+    QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString id = markup.contains("%1") ? markup.arg(fifo) : markup;
+
+    shown_tree t;
+    QVERIFY(t.exposed());
+    QStandardItem* node = t.add_session_with("s", {id})->child(0);
+    const QPoint at = t.centre_of(node);
+    QHelpEvent hover(QEvent::ToolTip, at, t.tree.viewport()->mapToGlobal(at));
+    QApplication::sendEvent(t.tree.viewport(), &hover);
+
+    const QString tip = QStringLiteral("id : box") + id;
+    QTRY_VERIFY(QToolTip::isVisible());
+    QCOMPARE(QToolTip::text(), plain ? Qt::convertFromPlainText(tip) : tip);
+    QToolTip::hideText();
 }
 
 void tst_browser::resource_images_load_data()

@@ -1,0 +1,336 @@
+// Times the window around large sessions: start to the first frame of all four views, the
+// session tree and the output pane on their own, and one arrow key that drops the picked box.
+// Usage: bench_window [frames|tree|pane|key|longid...] [BOX_COUNT...]   (default: all parts, 10000
+// and 100000 boxes; the key only up to 10000); run under Xvfb, for example
+//   xvfb-run -a -s "-screen 0 1600x1200x24" ./build/bench_window
+
+#include "app/debug_stream.h"
+#include "app/mainwindow.h"
+#include "browser/liste_boite.h"
+#include "model/box.h"
+#include "model/session.h"
+#include "view3d/gl_widget.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QFile>
+#include <QHash>
+#include <QRandomGenerator>
+#include <QStandardItem>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextEdit>
+
+#include <QStringList>
+
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <vector>
+
+namespace {
+
+// A 40-foot high cube in centimetres.
+constexpr int container_length = 1203;
+constexpr int container_width = 235;
+constexpr int container_height = 269;
+
+// The last two boxes stand apart at the far end of the container: a support 100 high and, on
+// its edge, a thin box that one step towards +x leaves hanging, so that it falls 100 units.
+constexpr int tower_x = 1100;
+constexpr int fall_height = 100;
+
+double ms_since(const QElapsedTimer& timer)
+{
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+void write_box(QFile& file, int id, int l, int w, int h, int x, int y, int z, int color)
+{
+    file.write(QStringLiteral("<box id=\"%1\" length=\"%2\" width=\"%3\" height=\"%4\" px=\"%5\" "
+                              "py=\"%6\" pz=\"%7\" color=\"%8\"/>\n")
+                   .arg(id).arg(l).arg(w).arg(h).arg(x).arg(y).arg(z).arg(color)
+                   .toLatin1());
+}
+
+// Boxes of 11 x 23 cells stacked in layers before the tower, as high as the count allows.
+bool write_session(const QString& path, int box_count)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const int columns_x = tower_x / 11;
+    const int columns_z = container_width / 23;
+    const int per_layer = columns_x * columns_z;
+    const int stacked = box_count - 2;
+    const int layers = (stacked + per_layer - 1) / per_layer;
+    const int layer_height = container_height / layers;
+    file.write(QStringLiteral("<?xml version=\"1.0\"?>\n<qarvel name=\"bench\">\n"
+                              "<container length=\"%1\" width=\"%2\" height=\"%3\"/>\n<param/>\n"
+                              "<boxs number=\"%4\">\n")
+                   .arg(container_length).arg(container_width).arg(container_height)
+                   .arg(box_count)
+                   .toLatin1());
+    QRandomGenerator random(7);
+    for (int i = 0; i < stacked; ++i) {
+        const int layer = i / per_layer;
+        const int column = i % per_layer;
+        write_box(file, i + 1, 11, 23, layer_height, (column / columns_z) * 11,
+                  layer * layer_height, (column % columns_z) * 23, random.bounded(16));
+    }
+    write_box(file, box_count - 1, 10, 10, fall_height, tower_x, 0, 0, 3);
+    write_box(file, box_count, 1, 10, 5, tower_x + 9, fall_height, 0, 5);
+    file.write("</boxs>\n</qarvel>\n");
+    return true;
+}
+
+// Counts the paint events each watched widget receives.
+class paint_counter : public QObject {
+public:
+    void watch(QWidget* widget)
+    {
+        counts.insert(widget, 0);
+        widget->installEventFilter(this);
+    }
+    bool all_painted_since(const QHash<QWidget*, int>& before) const
+    {
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() <= before.value(it.key()))
+                return false;
+        return true;
+    }
+    QHash<QWidget*, int> counts;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++counts[static_cast<QWidget*>(watched)];
+        return false;
+    }
+};
+
+// Runs the event loop until nothing is left to do: a zero timer fires only once the events
+// queued before it have been handled, and a few rounds catch what those events queue.
+void run_until_idle()
+{
+    for (int round = 0; round < 3; ++round)
+        QTest::qWait(0);
+    QCoreApplication::processEvents();
+}
+
+struct window_under_test {
+    window_under_test() : redirect(std::cout, window.output_pane())
+    {
+        for (const char* name : {"widget_opengl", "widget_gl_axe_x", "widget_gl_axe_y",
+                                 "widget_gl_axe_z"})
+            painter.watch(window.findChild<gl_widget*>(name));
+    }
+    MainWindow window;
+    debug_stream redirect;
+    paint_counter painter;
+};
+
+QString paint_counts(const paint_counter& painter)
+{
+    QStringList counts;
+    for (auto it = painter.counts.cbegin(); it != painter.counts.cend(); ++it)
+        counts << QStringLiteral("%1 %2").arg(it.key()->objectName()).arg(it.value());
+    counts.sort();
+    return counts.join(QStringLiteral(", "));
+}
+
+// As the entry point does it: window, redirection, show, load; then the first frames.
+void time_first_frames(const QString& path, int box_count)
+{
+    QElapsedTimer timer;
+    timer.start();
+    window_under_test w;
+    w.window.setVisible(true);
+    const bool loaded = w.window.load_session(path);
+    const double load_ms = ms_since(timer);
+    while (!w.painter.all_painted_since({}))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double first_frames_ms = ms_since(timer);
+    run_until_idle();
+    QTest::qWait(500);
+    std::printf("%6d boxes: start to load_session done %8.1f ms, to first frames %8.1f ms%s\n"
+                "              paints from show to idle: %s\n",
+                box_count, load_ms, first_frames_ms, loaded ? "" : "  (NOT LOADED)",
+                qPrintable(paint_counts(w.painter)));
+}
+
+void time_tree(int box_count)
+{
+    std::vector<std::unique_ptr<box>> boxes;
+    for (int i = 0; i < box_count; ++i) {
+        boxes.push_back(std::make_unique<box>(position(0, 0, 0), dimension(1, 1, 1)));
+        boxes.back()->id = QString::number(i + 1);
+    }
+    liste_boite tree;
+    tree.resize(200, 400);
+    tree.show();
+    if (!QTest::qWaitForWindowExposed(&tree))
+        return;
+
+    QElapsedTimer timer;
+    timer.start();
+    QStandardItem* session_item = tree.add_session_item(QStringLiteral("bench"));
+    tree.add_box_items(session_item, boxes);
+    const double add_ms = ms_since(timer);
+    run_until_idle();
+    const double idle_ms = ms_since(timer);
+
+    timer.restart();
+    constexpr int selections = 100;
+    for (int i = 0; i < selections; ++i)
+        tree.select_box_item(session_item, boxes[std::size_t(box_count - 1 - i)].get());
+    const double select_ms = ms_since(timer) / selections;
+    std::printf("%6d boxes: tree add %8.1f ms, to idle %8.1f ms; select_box_item %.3f ms\n",
+                box_count, add_ms, idle_ms, select_ms);
+}
+
+void time_pane(int box_count)
+{
+    QTextEdit pane;
+    pane.resize(800, 180);
+    pane.show();
+    if (!QTest::qWaitForWindowExposed(&pane))
+        return;
+    debug_stream redirect(std::cout, &pane);
+
+    QElapsedTimer timer;
+    timer.start();
+    for (int i = 0; i < box_count; ++i)
+        std::cout << "boite num:" << i + 1 << " - dim: 11,23,2  - pos: 0,0,0" << std::endl;
+    const double write_ms = ms_since(timer);
+    run_until_idle();
+    const double idle_ms = ms_since(timer);
+    std::printf("%6d boxes: pane lines %8.1f ms, to idle %8.1f ms (%.2f us a line)\n", box_count,
+                write_ms, idle_ms, 1000.0 * idle_ms / box_count);
+}
+
+void time_falling_key(const QString& path, int box_count)
+{
+    window_under_test w;
+    w.window.setVisible(true);
+    if (!QTest::qWaitForWindowExposed(&w.window))
+        return;
+    w.window.load_session(path);
+    run_until_idle();
+    QTest::qWait(500);
+
+    auto* view = w.window.findChild<gl_widget*>("widget_opengl");
+    const int picked = box_count - 1;
+    view->set_highlighted_box(picked);
+    view->setFocus();
+    int signals_seen = 0;
+    QObject::connect(view, &gl_widget::box_selected, [&] { ++signals_seen; });
+    const int height_before = view->current_session()->boxes[std::size_t(picked)]->position.py;
+    const QHash<QWidget*, int> before = w.painter.counts;
+
+    QElapsedTimer timer;
+    timer.start();
+    QTest::keyClick(view, Qt::Key_Right);
+    const double key_ms = ms_since(timer);
+    while (!w.painter.all_painted_since(before))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    run_until_idle();
+    const double idle_ms = ms_since(timer);
+    const int fell = height_before - view->current_session()->boxes[std::size_t(picked)]->position.py;
+
+    QHash<QWidget*, int> painted;
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        painted.insert(it.key(), w.painter.counts.value(it.key()) - it.value());
+    paint_counter after;
+    after.counts = painted;
+    std::printf("%6d boxes: arrow key, box fell %d units, %d box_selected: handler %8.1f ms, "
+                "to idle %8.1f ms\n              paints: %s\n",
+                box_count, fell, signals_seen, key_ms, idle_ms, qPrintable(paint_counts(after)));
+}
+
+// One box whose id is one word of the given length, in the pane, the tree and the info pane.
+void time_long_id(const QString& dir, int length)
+{
+    const QString path = QStringLiteral("%1/long_%2.qrv").arg(dir).arg(length);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return;
+    file.write("<qarvel><container length=\"10\" width=\"10\" height=\"10\"/><boxs number=\"1\">");
+    write_box(file, 0, 1, 1, 1, 0, 0, 0, 1);
+    file.write("</boxs></qarvel>");
+    file.close();
+    // The id goes in place of the 0 written above.
+    QFile edit(path);
+    edit.open(QIODevice::ReadOnly);
+    QByteArray xml = edit.readAll();
+    edit.close();
+    xml.replace("id=\"0\"", "id=\"" + QByteArray(length, 'x') + "\"");
+    edit.open(QIODevice::WriteOnly);
+    edit.write(xml);
+    edit.close();
+
+    window_under_test w;
+    w.window.setVisible(true);
+    if (!QTest::qWaitForWindowExposed(&w.window))
+        return;
+    QElapsedTimer timer;
+    timer.start();
+    w.window.load_session(path);
+    run_until_idle();
+    const double load_ms = ms_since(timer);
+    auto* view = w.window.findChild<gl_widget*>("widget_opengl");
+    timer.restart();
+    emit view->box_selected(1);
+    run_until_idle();
+    std::printf("id of %7d characters: load to idle %8.1f ms, described to idle %8.1f ms\n",
+                length, load_ms, ms_since(timer));
+}
+
+}  // namespace
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QList<int> counts;
+    QStringList parts;
+    for (int i = 1; i < argc; ++i) {
+        const QString arg = QString::fromLocal8Bit(argv[i]);
+        bool is_count = false;
+        const int n = arg.toInt(&is_count);
+        if (is_count)
+            counts << n;
+        else
+            parts << arg;
+    }
+    if (counts.isEmpty())
+        counts = {10000, 100000};
+    if (parts.isEmpty())
+        parts = QStringList{"frames", "tree", "pane", "key", "longid"};
+    QTemporaryDir dir;
+    if (!dir.isValid())
+        return 1;
+    for (const int n : counts) {
+        const QString path = dir.filePath(QStringLiteral("boxes_%1.qrv").arg(n));
+        if (!write_session(path, n))
+            return 1;
+        if (parts.contains("frames"))
+            time_first_frames(path, n);
+        if (parts.contains("tree"))
+            time_tree(n);
+        if (parts.contains("pane"))
+            time_pane(n);
+        if (parts.contains("key") && n <= 10000)
+            time_falling_key(path, n);
+    }
+    // Long ids: 200000 and 1000000 characters, or the lengths given after "longid=".
+    QList<int> longid_lengths = {200000, 1000000};
+    for (const QString& part : parts)
+        if (part.startsWith("longid="))
+            longid_lengths = {part.mid(7).toInt()}, parts << "longid";
+    if (parts.contains("longid"))
+        for (const int length : longid_lengths)
+            time_long_id(dir.path(), length);
+    return 0;
+}
