@@ -198,7 +198,7 @@ void MainWindow::on_affiche_info_boite_triggered(QStandardItem* item, QString id
                 view->set_highlighted_box(int(i));
             view->update();
         }
-        ui->zone_info_boite->setHtml(box_description(b));
+        describe_in_info_pane(b);
         break;
     }
     if (ui->frame_left_down->isHidden())
@@ -220,5 +220,16 @@ void MainWindow::on_wid_opengl_box_selected(int number)
         view->set_highlighted_box(i);
         view->update();
     }
-    ui->zone_info_boite->setHtml(box_description(b));
+    describe_in_info_pane(b);
+}
+
+// A falling box reports every unit it fell, all with its final position: the pane is written
+// again only when what it would show changes.
+void MainWindow::describe_in_info_pane(const box& b)
+{
+    const QString description = box_description(b);
+    if (description == described)
+        return;
+    described = description;
+    ui->zone_info_boite->setHtml(description);
 }

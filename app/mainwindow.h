@@ -13,6 +13,7 @@ class MainWindow;
 class QStandardItem;
 class QTextEdit;
 class dimension;
+struct box;
 struct session;
 
 class MainWindow : public QMainWindow {
@@ -50,10 +51,12 @@ private:
     void on_wid_opengl_box_selected(int number);
 
     void prepare_panes();
+    void describe_in_info_pane(const box& b);
     void show_session_in_views(session* s);
 
     Ui::MainWindow* ui;
     std::vector<std::unique_ptr<session>> sessions;
     QHash<QStandardItem*, session*> sessions_by_item;
     int session_counter = 0;
+    QString described;  // the information pane's text as last written
 };

@@ -129,8 +129,19 @@ void liste_boite::select_box_item(QStandardItem* session_item, const box* b)
     const auto row = first_rows->constFind(b->id);
     if (row == first_rows->cend())
         return;
-    make_current(session_item->child(*row));
+    QStandardItem* item = session_item->child(*row);
+    if (is_only_selection(item))
+        return;  // a falling box names its node once for every unit it fell
+    make_current(item);
     expand_to(session_item);
+}
+
+bool liste_boite::is_only_selection(const QStandardItem* item) const
+{
+    const QModelIndexList selected = selectionModel()->selectedIndexes();
+    return currentIndex() == item->index() && selected.size() == 1
+           && selected.front() == item->index() && isExpanded(item->parent()->index())
+           && isExpanded(root_item->index());
 }
 
 void liste_boite::item_selected(const QModelIndex& _idx)

@@ -50,6 +50,7 @@ private:
     QStandardItem* make_box_node(const box& b) const;
     void append_box_nodes(QStandardItem* session_item, const QList<QStandardItem*>& nodes);
     void make_current(QStandardItem* item);
+    bool is_only_selection(const QStandardItem* item) const;
     void expand_to(QStandardItem* session_item);
 
     QStandardItemModel* session_model;

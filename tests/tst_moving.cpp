@@ -244,6 +244,8 @@ private slots:
     void floating_box_falls_at_the_first_move();
     void arrows_ignored_data();
     void arrows_ignored();
+    void extreme_sizes_move_in_one_key_data();
+    void extreme_sizes_move_in_one_key();
     void random_moves_keep_the_grid_exact_data();
     void random_moves_keep_the_grid_exact();
 
@@ -491,6 +493,44 @@ void tst_moving::arrows_ignored()
     QCOMPARE(grid_fault(*s), QString());
     QCOMPARE(main_reports.count(), 0);
     QCOMPARE(pressed_reports.count(), 0);
+}
+
+void tst_moving::extreme_sizes_move_in_one_key_data()
+{
+    QTest::addColumn<file_container>("container");
+    QTest::addColumn<box_list>("boxes");
+    QTest::addColumn<QStringList>("positions_after");
+    QTest::addColumn<int>("reports");
+
+    QTest::newRow("the moved box falls 65000 units")
+        << file_container{2, 1, 65535} << box_list{{"haut", 1, 1, 1, 0, 65000, 0, 0}}
+        << QStringList{"1,0,0"} << 65001;
+    QTest::newRow("a floor of 65535 x 65535 cells falls under the moved box")
+        << file_container{65535, 65535, 3}
+        << box_list{{"haut", 1, 1, 1, 0, 2, 0, 0}, {"sol", 65535, 65535, 1, 0, 1, 0, 0}}
+        << QStringList{"1,1,0", "0,0,0"} << 2;
+}
+
+// Sizes whose cells a walk one by one would take minutes to visit.
+void tst_moving::extreme_sizes_move_in_one_key()
+{
+    QFETCH(file_container, container);
+    QFETCH(box_list, boxes);
+    QFETCH(QStringList, positions_after);
+    QFETCH(int, reports);
+
+    packing_window w;
+    QVERIFY(w.exposed());
+    session* s = w.load(container, boxes);
+    QVERIFY(s);
+    w.highlight_for_keys(0);
+    QSignalSpy reported(w.main_view(), &gl_widget::box_selected);
+
+    QTest::keyClick(w.main_view(), Qt::Key_Right);
+
+    QCOMPARE(positions_of(*s), positions_after);
+    QCOMPARE(reported.count(), reports);
+    QCOMPARE(pane_line_after(w.pane(), "Position :"), positions_after.front().replace(',', ", "));
 }
 
 void tst_moving::random_moves_keep_the_grid_exact_data()
