@@ -87,7 +87,8 @@ void load_view_transform(const gl_widget& view)
     }
 }
 
-// The widget pixel a scene point is drawn at, from the view's own projection and viewport.
+// The frame pixel a scene point is drawn at, from the view's own projection and viewport:
+// device pixels, as grabFrameBuffer gives them.
 QPoint on_screen(gl_widget& view, const QVector3D& point)
 {
     view.makeCurrent();
@@ -105,6 +106,14 @@ QPoint on_screen(gl_widget& view, const QVector3D& point)
     GLdouble x, y, z;
     gluProject(point.x(), point.y(), point.z(), modelview, projection, viewport, &x, &y, &z);
     return QPoint(int(std::floor(x)), viewport[3] - 1 - int(std::floor(y)));
+}
+
+// Where to click to hit a scene point: mouse events are in logical pixels.
+QPoint click_point(gl_widget& view, const QVector3D& point)
+{
+    const QPoint device = on_screen(view, point);
+    const qreal ratio = view.devicePixelRatioF();
+    return QPoint(int(std::floor(device.x() / ratio)), int(std::floor(device.y() / ratio)));
 }
 
 QImage frame(gl_widget& view)
@@ -188,8 +197,36 @@ std::unique_ptr<session> three_boxes()
                                                 {7, 0, 6, 3, 3, 3, 1}});
 }
 
+// Counts its paints and draws as its base does.
+template <class base>
+class counting : public base {
+public:
+    int paints = 0;
+
+protected:
+    void paintGL() override
+    {
+        ++paints;
+        base::paintGL();
+    }
+};
+
+// Shows a widget at 800 x 600 and lets the toolkit finish its start-up paints.
+template <class widget>
+bool show_and_settle(widget& w)
+{
+    w.resize(800, 600);
+    w.show();
+    const bool exposed = QTest::qWaitForWindowExposed(&w);
+    QCoreApplication::processEvents();
+    return exposed;
+}
+
+enum class user_action { start_up, drag, wheel, click_on_box, resize };
+
 }  // namespace
 
+Q_DECLARE_METATYPE(user_action)
 Q_DECLARE_METATYPE(Qt::MouseButton)
 Q_DECLARE_METATYPE(Qt::MouseButtons)
 
@@ -224,6 +261,8 @@ private slots:
     void wheel_zoom_data();
     void wheel_zoom();
     void wheel_without_session_does_nothing();
+    void one_paint_per_action_data();
+    void one_paint_per_action();
     void axis_views_ignore_drag_and_wheel_data();
     void axis_views_ignore_drag_and_wheel();
     void click_picks_box_data();
@@ -418,6 +457,10 @@ void tst_view3d::wheel_zoom_data()
     QTest::newRow("back past the lower limit")
         << down_to_limit << -120 << "zoom = 1" << false << 0.0f;
     QTest::newRow("half a notch") << QVector<int>() << 60 << "zoom = 2.6" << false << 0.0f;
+    QTest::newRow("twenty notches back at once: one notch from the eye")
+        << QVector<int>() << -2400 << "zoom = 2.6" << true << 0.2f;
+    QTest::newRow("a thousand notches forward: one notch short of the far plane")
+        << QVector<int>() << 120000 << "zoom = 2.6" << true << 99.8f;
 }
 
 void tst_view3d::wheel_zoom()
@@ -474,6 +517,53 @@ void tst_view3d::wheel_without_session_does_nothing()
     QCOMPARE(view.zoom(), 2.6f);
 }
 
+void tst_view3d::one_paint_per_action_data()
+{
+    QTest::addColumn<user_action>("action");
+    QTest::newRow("start-up") << user_action::start_up;
+    QTest::newRow("drag over three moves") << user_action::drag;
+    QTest::newRow("wheel notch") << user_action::wheel;
+    QTest::newRow("click on a box") << user_action::click_on_box;
+    QTest::newRow("resize") << user_action::resize;
+}
+
+// The handlers ask for a repaint and the toolkit paints once, after the action. Showing and
+// resizing paint as often as the toolkit's own GL widget does, and no more.
+void tst_view3d::one_paint_per_action()
+{
+    QFETCH(user_action, action);
+    auto s = three_boxes();
+    counting<gl_widget> view;
+    counting<QGLWidget> toolkit_widget;
+    view.set_current_session(s.get());
+    QVERIFY(show_and_settle(view));
+    QVERIFY(show_and_settle(toolkit_widget));
+    if (action == user_action::start_up) {
+        QCOMPARE(view.paints, toolkit_widget.paints);
+        return;
+    }
+    if (action == user_action::resize) {
+        view.paints = toolkit_widget.paints = 0;
+        view.resize(700, 500);
+        toolkit_widget.resize(700, 500);
+        QCoreApplication::processEvents();
+        QCOMPARE(view.paints, toolkit_widget.paints);
+        return;
+    }
+    view.paints = 0;
+    QTextEdit pane;
+    debug_stream redirect(std::cout, &pane);
+    if (action == user_action::drag)
+        drag(view, Qt::LeftButton, Qt::LeftButton, {{200, 200}, {210, 205}, {220, 215}, {225, 230}});
+    else if (action == user_action::wheel)
+        send_wheel(view, 120);
+    else
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, click_point(view, box_centre(*s, 0)));
+    QCOMPARE(view.paints, 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(view.paints, 1);
+}
+
 void tst_view3d::axis_views_ignore_drag_and_wheel_data()
 {
     QTest::addColumn<int>("mode");
@@ -527,7 +617,7 @@ void tst_view3d::click_picks_box()
     view.set_current_session(s.get());
     QVERIFY(show(view));
     QSignalSpy selected(&view, &gl_widget::box_selected);
-    const QPoint centre = on_screen(view, box_centre(*s, index));
+    const QPoint centre = click_point(view, box_centre(*s, index));
 
     QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, centre);
     QCOMPARE(selected.count(), 1);
@@ -563,7 +653,7 @@ void tst_view3d::nearer_box_wins()
     view.set_current_session(wide_alone.get());
     QVERIFY(show(view));
     QSignalSpy selected(&view, &gl_widget::box_selected);
-    const QPoint pixel = on_screen(view, box_centre(*s, nearer));
+    const QPoint pixel = click_point(view, box_centre(*s, nearer));
     QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixel);
     QCOMPARE(selected.count(), 1);  // the wide box alone lies on that line of sight
 
@@ -613,9 +703,9 @@ void tst_view3d::clicks_that_pick_nothing()
 
     QPoint pixel(2, 2);
     if (target == click_target::box)
-        pixel = on_screen(view, box_centre(*s, 0));  // also where a demonstration box stands
+        pixel = click_point(view, box_centre(*s, 0));  // also where a demonstration box stands
     else if (target == click_target::empty_floor)
-        pixel = on_screen(view, scene_point(*s, 5, 0, 8));
+        pixel = click_point(view, scene_point(*s, 5, 0, 8));
     QTest::mouseClick(&view, button, Qt::NoModifier, pixel);
     QCOMPARE(selected.count(), 0);
     QCOMPARE(view.highlighted_box(), 1);
@@ -628,7 +718,7 @@ void tst_view3d::left_press_with_right_held_picks()
     view.set_current_session(s.get());
     QVERIFY(show(view));
     QSignalSpy selected(&view, &gl_widget::box_selected);
-    const QPoint centre = on_screen(view, box_centre(*s, 2));
+    const QPoint centre = click_point(view, box_centre(*s, 2));
     QMouseEvent press(QEvent::MouseButtonPress, centre, Qt::LeftButton,
                       Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &press);
@@ -651,7 +741,7 @@ void tst_view3d::tall_stack_picks_nearest_box()
     QCOMPARE(view.rot_x(), 90);
     QSignalSpy selected(&view, &gl_widget::box_selected);
 
-    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, on_screen(view, box_centre(*s, 299)));
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, click_point(view, box_centre(*s, 299)));
     QCOMPARE(selected.count(), 1);
     QCOMPARE(selected.at(0).at(0).toInt(), 300);
     QCOMPARE(view.highlighted_box(), 299);

@@ -27,6 +27,8 @@ QGLFormat multisample_format()
 constexpr float container_lower[3] = {0.0f, -0.8f, -2.0f};
 constexpr float container_upper[3] = {4.0f, 0.8f, 0.0f};
 
+constexpr double far_plane = 100.0;
+
 constexpr GLuint no_name = 4294967295u;
 constexpr GLuint container_name = 0;
 
@@ -88,6 +90,15 @@ constexpr demonstration_box demonstration_boxes[] = {
     {{1.61f, -0.39f, -1.99f}, {2.8f, 0.4f, -1.6f}, {1.0f, 1.0f, 0.0f}},
 };
 
+// A fling of many notches at once must still leave a usable near plane: one notch away from
+// the eye at least, and one notch short of the far plane.
+float zoom_after_steps(float zoom, int steps)
+{
+    constexpr double notch = 0.2;
+    const double zoomed = double(zoom) + notch * steps;
+    return float(std::clamp(zoomed, notch, far_plane - notch));
+}
+
 // The near-plane distance of each axis view; the main view's is left to the wheel.
 void store_fixed_zoom(int mode, float& zoom)
 {
@@ -124,8 +135,9 @@ void gl_widget::set_view_mode(int mode)
 void gl_widget::mousePressEvent(QMouseEvent* event)
 {
     last_mouse_pos = event->pos();
+    // The viewport is in device pixels, the event in logical ones.
     if (current_session_ && view_mode_ == 0 && event->button() == Qt::LeftButton)
-        pick_at(event->pos());
+        pick_at(QPointF(event->pos()) * devicePixelRatioF());
 }
 
 void gl_widget::mouseMoveEvent(QMouseEvent* event)
@@ -137,7 +149,7 @@ void gl_widget::mouseMoveEvent(QMouseEvent* event)
         const int sign = (event->buttons() & Qt::LeftButton) ? 1 : -1;
         rot_x_ += sign * dy;
         rot_y_ += sign * dx;
-        updateGL();
+        update();
     }
     last_mouse_pos = event->pos();
 }
@@ -153,10 +165,11 @@ void gl_widget::wheelEvent(QWheelEvent* event)
     // The limits are tested before the change, so one step may go just past them.
     if ((zoom_ <= 1.0f && steps < 0) || (zoom_ > 6.0f && steps > 0))
         return;
-    zoom_ = float(double(zoom_) + 0.2 * steps);
+    zoom_ = zoom_after_steps(zoom_, steps);
     makeCurrent();
-    set_projection(width(), height());
-    updateGL();
+    const QSize size = viewport_size();
+    set_projection(size.width(), size.height());
+    update();
 }
 
 void gl_widget::keyPressEvent(QKeyEvent* event)
@@ -165,7 +178,7 @@ void gl_widget::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Escape: close(); break;
     case Qt::Key_F2:
         showFullScreen();
-        updateGL();
+        update();
         break;
     case Qt::Key_Left: move_highlighted_box(towards_minus_x); break;
     case Qt::Key_Right: move_highlighted_box(towards_plus_x); break;
@@ -218,7 +231,14 @@ void gl_widget::multiply_frustum(int width, int height) const
     height = std::max(height, 1);
     const float half_width = height > width ? 1.1547005f
                                             : float(0.5773502691896257 * 2 * (width / height));
-    glFrustum(-half_width, half_width, -0.8660254, 0.8660254, zoom_, 100.0);
+    glFrustum(-half_width, half_width, -0.8660254, 0.8660254, zoom_, far_plane);
+}
+
+QSize gl_widget::viewport_size() const
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return QSize(viewport[2], viewport[3]);
 }
 
 void gl_widget::resizeGL(int width, int height)
@@ -227,7 +247,6 @@ void gl_widget::resizeGL(int width, int height)
     glViewport(0, 0, width, height);
     set_projection(width, height);
     glMatrixMode(GL_MODELVIEW);
-    updateGL();
 }
 
 // ---- Drawing ----------------------------------------------------------------------------
@@ -367,7 +386,7 @@ void gl_widget::draw_container_walls(const float lower[3], const float upper[3])
 
 // ---- Picking ----------------------------------------------------------------------------
 
-void gl_widget::pick_at(const QPoint& pos)
+void gl_widget::pick_at(const QPointF& device_pos)
 {
     // Picking runs outside paintGL: without this the viewport and the selection would
     // belong to whichever view painted last.
@@ -386,8 +405,8 @@ void gl_widget::pick_at(const QPoint& pos)
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    gluPickMatrix(pos.x(), viewport[3] - pos.y(), 1.0, 1.0, viewport);
-    multiply_frustum(width(), height());
+    gluPickMatrix(device_pos.x(), viewport[3] - device_pos.y(), 1.0, 1.0, viewport);
+    multiply_frustum(viewport[2], viewport[3]);
     // The model-view matrix is the identity between paints, so the main view's transform
     // goes on the projection matrix.
     glTranslatef(-2.0f, 0.0f, -9.0f);

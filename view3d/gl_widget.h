@@ -45,6 +45,7 @@ private:
     void load_texture();
     void set_projection(int width, int height);
     void multiply_frustum(int width, int height) const;
+    QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void apply_view_transform();
     void rotate_main_view() const;
     void draw_scene(draw_mode mode);
@@ -53,7 +54,7 @@ private:
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind);
     void draw_container_walls(const float lower[3], const float upper[3]);
 
-    void pick_at(const QPoint& pos);
+    void pick_at(const QPointF& device_pos);
     void process_hits(int count, const GLuint* buffer);
 
     void move_highlighted_box(int direction);
