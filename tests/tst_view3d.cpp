@@ -1,10 +1,13 @@
 #include "app/debug_stream.h"
 #include "model/packing_check.h"
 #include "model/session.h"
+#include "tests/plain_scene.h"
 #include "view3d/gl_widget.h"
 
 #include <GL/glu.h>
 #include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QVector3D>
@@ -197,6 +200,58 @@ std::unique_ptr<session> three_boxes()
                                                 {7, 0, 6, 3, 3, 3, 1}});
 }
 
+// Boxes on a lattice of cubic cells: each chosen cell holds one box of random extents smaller
+// than the cell, so no two boxes overlap and any box can move one unit towards +x.
+std::unique_ptr<session> lattice_scene(const dimension& container, int cell, int count,
+                                       quint32 seed)
+{
+    QRandomGenerator random(seed);
+    const int cells[3] = {container.length() / cell, std::max(container.height() / cell, 1),
+                          std::max(container.width() / cell, 1)};
+    QSet<QString> taken;
+    QVector<box_row> rows;
+    while (rows.size() < count) {
+        const int x = random.bounded(cells[0]), y = random.bounded(cells[1]),
+                  z = random.bounded(cells[2]);
+        if (taken.contains(QStringLiteral("%1 %2 %3").arg(x).arg(y).arg(z)))
+            continue;
+        taken.insert(QStringLiteral("%1 %2 %3").arg(x).arg(y).arg(z));
+        auto extent = [&](int container_extent) {
+            return container_extent == 0 ? 0 : 1 + random.bounded(cell - 1);
+        };
+        const int length = extent(container.length());
+        const int height = extent(container.height());
+        const int width = extent(container.width());
+        rows.append({x * cell, y * cell, z * cell, length, width, height, random.bounded(16)});
+    }
+    return make_session(container, rows);
+}
+
+enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate };
+
+std::unique_ptr<session> make_scene(scene_kind kind)
+{
+    switch (kind) {
+    case scene_kind::packing: return lattice_scene(dimension(40, 30, 20), 5, 150, 1);
+    // Boxes under 10 units get a lower corner past the upper one on that axis, by 0.01.
+    case scene_kind::tiny_boxes_in_big_container:
+        return lattice_scene(dimension(4000, 2000, 1600), 20, 3000, 2);
+    case scene_kind::flat_container: return lattice_scene(dimension(40, 0, 30), 5, 40, 3);
+    case scene_kind::thin_plate:
+        return make_session(dimension(4000, 4, 4), {{1000, 0, 0, 5, 4, 4, 2}, {2000, 0, 0, 900, 2, 2, 3}});
+    }
+    return nullptr;
+}
+
+int differing_pixels(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
+
 // Counts its paints and draws as its base does.
 template <class base>
 class counting : public base {
@@ -227,6 +282,7 @@ enum class user_action { start_up, drag, wheel, click_on_box, resize };
 }  // namespace
 
 Q_DECLARE_METATYPE(user_action)
+Q_DECLARE_METATYPE(scene_kind)
 Q_DECLARE_METATYPE(Qt::MouseButton)
 Q_DECLARE_METATYPE(Qt::MouseButtons)
 
@@ -273,6 +329,8 @@ private slots:
     void clicks_that_pick_nothing();
     void left_press_with_right_held_picks();
     void tall_stack_picks_nearest_box();
+    void cached_drawing_matches_plain_drawing_data();
+    void cached_drawing_matches_plain_drawing();
 };
 
 void tst_view3d::projection_half_extent_data()
@@ -745,6 +803,68 @@ void tst_view3d::tall_stack_picks_nearest_box()
     QCOMPARE(selected.count(), 1);
     QCOMPARE(selected.at(0).at(0).toInt(), 300);
     QCOMPARE(view.highlighted_box(), 299);
+}
+
+void tst_view3d::cached_drawing_matches_plain_drawing_data()
+{
+    QTest::addColumn<scene_kind>("kind");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("highlighted");
+    QTest::addColumn<QPoint>("turn");
+    QTest::addColumn<int>("wheel");
+    QTest::newRow("packing, main view") << scene_kind::packing << 0 << -1 << QPoint() << 0;
+    QTest::newRow("packing, x axis view") << scene_kind::packing << 1 << -1 << QPoint() << 0;
+    QTest::newRow("packing, y axis view") << scene_kind::packing << 2 << 7 << QPoint() << 0;
+    QTest::newRow("packing, z axis view") << scene_kind::packing << 3 << 7 << QPoint() << 0;
+    QTest::newRow("packing, highlighted box") << scene_kind::packing << 0 << 7 << QPoint() << 0;
+    QTest::newRow("packing, seen from below") << scene_kind::packing << 0 << 7 << QPoint(150, -90) << 0;
+    QTest::newRow("packing, seen from behind") << scene_kind::packing << 0 << -1 << QPoint(180, 0) << 0;
+    QTest::newRow("packing, near plane inside the scene")
+        << scene_kind::packing << 0 << 7 << QPoint(0, 0) << 4800;
+    QTest::newRow("tiny boxes in a big container") << scene_kind::tiny_boxes_in_big_container << 0
+                                                   << 11 << QPoint() << 0;
+    QTest::newRow("tiny boxes, from below") << scene_kind::tiny_boxes_in_big_container << 0 << 11
+                                            << QPoint(-120, -80) << 0;
+    QTest::newRow("tiny boxes, z axis view") << scene_kind::tiny_boxes_in_big_container << 3 << 11
+                                             << QPoint() << 0;
+    QTest::newRow("container without width") << scene_kind::flat_container << 0 << -1 << QPoint() << 0;
+    QTest::newRow("thin plate and thin bar") << scene_kind::thin_plate << 0 << 0 << QPoint(40, 10) << 240;
+}
+
+// The view keeps its vertex data between frames and leaves out faces turned away from the
+// eye; a view drawing every face in immediate mode must give the same frame, also after a
+// move that makes the boxes settle.
+void tst_view3d::cached_drawing_matches_plain_drawing()
+{
+    QFETCH(scene_kind, kind);
+    QFETCH(int, mode);
+    QFETCH(int, highlighted);
+    QFETCH(QPoint, turn);
+    QFETCH(int, wheel);
+    auto s = make_scene(kind);
+    gl_widget view;
+    plain_view reference;
+    QTextEdit pane;
+    debug_stream redirect(std::cout, &pane);
+    for (gl_widget* v : {static_cast<gl_widget*>(&view), static_cast<gl_widget*>(&reference)}) {
+        v->set_current_session(s.get());
+        v->set_highlighted_box(highlighted);
+        QVERIFY(show(*v, mode));
+        drag(*v, Qt::RightButton, Qt::RightButton, {{300, 300}, QPoint(300, 300) - turn});
+        if (wheel != 0)
+            send_wheel(*v, wheel);
+    }
+    const QImage expected = frame(reference);
+    QImage image = frame(view);
+    QVERIFY2(image == expected, qPrintable(QStringLiteral("%1 pixels differ").arg(differing_pixels(image, expected))));
+    if (mode != 0 || highlighted < 0)
+        return;
+
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Right);
+    image = frame(view);
+    QVERIFY(image != expected);
+    QVERIFY2(image == frame(reference), qPrintable(QStringLiteral("%1 pixels differ after the move").arg(differing_pixels(image, frame(reference)))));
 }
 
 QTEST_MAIN(tst_view3d)
