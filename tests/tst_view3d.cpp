@@ -329,6 +329,7 @@ private slots:
     void clicks_that_pick_nothing();
     void left_press_with_right_held_picks();
     void tall_stack_picks_nearest_box();
+    void pick_under_cursor_matches_whole_scene_pass();
     void cached_drawing_matches_plain_drawing_data();
     void cached_drawing_matches_plain_drawing();
 };
@@ -803,6 +804,35 @@ void tst_view3d::tall_stack_picks_nearest_box()
     QCOMPARE(selected.count(), 1);
     QCOMPARE(selected.at(0).at(0).toInt(), 300);
     QCOMPARE(view.highlighted_box(), 299);
+}
+
+// The view draws, in selection mode, only the boxes that can lie under the cursor; random
+// clicks on random scenes and turns pick what the selection pass over every box picks.
+void tst_view3d::pick_under_cursor_matches_whole_scene_pass()
+{
+    QRandomGenerator random(11);
+    int boxes_picked = 0;
+    for (int scene = 0; scene < 4; ++scene) {
+        auto s = lattice_scene(dimension(40, 30, 20), 5, 120, quint32(scene + 20));
+        gl_widget view;
+        view.set_current_session(s.get());
+        QVERIFY(show(view));
+        drag(view, Qt::LeftButton, Qt::LeftButton,
+             {{300, 300}, {300 + random.bounded(-90, 90), 300 + random.bounded(-60, 60)}});
+        for (int click = 0; click < 40; ++click) {
+            // Near a random box's centre, where boxes stand in front of each other.
+            const QPoint pixel = click_point(view, box_centre(*s, random.bounded(120))) +
+                                 QPoint(random.bounded(-3, 4), random.bounded(-3, 4));
+            const qreal ratio = view.devicePixelRatioF();
+            const long long expected = plain_scene::pick(view, pixel.x() * ratio, pixel.y() * ratio);
+            const int before = view.highlighted_box();
+            QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixel);
+            const int picked = expected > 0 ? int(expected - 1) : before;
+            QCOMPARE(view.highlighted_box(), picked);
+            boxes_picked += expected > 0;
+        }
+    }
+    QVERIFY(boxes_picked > 20);
 }
 
 void tst_view3d::cached_drawing_matches_plain_drawing_data()
