@@ -78,7 +78,6 @@ void time_frames(const char* what, gl_widget& view, int count)
 bool show(gl_widget& view, session* s)
 {
     view.set_current_session(s);
-    view.set_highlighted_box(3);
     view.resize(800, 600);
     view.show();
     for (int tries = 0; tries < 1000 && !(view.windowHandle() && view.windowHandle()->isExposed()); ++tries)
@@ -123,11 +122,15 @@ int main(int argc, char** argv)
             if (!show(reference, s.get()))
                 return 1;
             time_frames("plain drawing", reference, count);
+            reference.set_highlighted_box(3);
+            time_frames("plain, one emphasised", reference, count);
         }
         gl_widget view;
         if (!show(view, s.get()))
             return 1;
         time_frames("view", view, count);
+        view.set_highlighted_box(3);
+        time_frames("view, one box emphasised", view, count);
         time_pick(view, count);
     }
     return 0;
