@@ -1,10 +1,13 @@
 #include "app/debug_stream.h"
 #include "model/packing_check.h"
 #include "model/session.h"
+#include "tests/plain_scene.h"
 #include "view3d/gl_widget.h"
 
 #include <GL/glu.h>
 #include <QMouseEvent>
+#include <QRandomGenerator>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTextEdit>
 #include <QVector3D>
@@ -87,7 +90,8 @@ void load_view_transform(const gl_widget& view)
     }
 }
 
-// The widget pixel a scene point is drawn at, from the view's own projection and viewport.
+// The frame pixel a scene point is drawn at, from the view's own projection and viewport:
+// device pixels, as grabFrameBuffer gives them.
 QPoint on_screen(gl_widget& view, const QVector3D& point)
 {
     view.makeCurrent();
@@ -105,6 +109,14 @@ QPoint on_screen(gl_widget& view, const QVector3D& point)
     GLdouble x, y, z;
     gluProject(point.x(), point.y(), point.z(), modelview, projection, viewport, &x, &y, &z);
     return QPoint(int(std::floor(x)), viewport[3] - 1 - int(std::floor(y)));
+}
+
+// Where to click to hit a scene point: mouse events are in logical pixels.
+QPoint click_point(gl_widget& view, const QVector3D& point)
+{
+    const QPoint device = on_screen(view, point);
+    const qreal ratio = view.devicePixelRatioF();
+    return QPoint(int(std::floor(device.x() / ratio)), int(std::floor(device.y() / ratio)));
 }
 
 QImage frame(gl_widget& view)
@@ -188,8 +200,89 @@ std::unique_ptr<session> three_boxes()
                                                 {7, 0, 6, 3, 3, 3, 1}});
 }
 
+// Boxes on a lattice of cubic cells: each chosen cell holds one box of random extents smaller
+// than the cell, so no two boxes overlap and any box can move one unit towards +x.
+std::unique_ptr<session> lattice_scene(const dimension& container, int cell, int count,
+                                       quint32 seed)
+{
+    QRandomGenerator random(seed);
+    const int cells[3] = {container.length() / cell, std::max(container.height() / cell, 1),
+                          std::max(container.width() / cell, 1)};
+    QSet<QString> taken;
+    QVector<box_row> rows;
+    while (rows.size() < count) {
+        const int x = random.bounded(cells[0]), y = random.bounded(cells[1]),
+                  z = random.bounded(cells[2]);
+        if (taken.contains(QStringLiteral("%1 %2 %3").arg(x).arg(y).arg(z)))
+            continue;
+        taken.insert(QStringLiteral("%1 %2 %3").arg(x).arg(y).arg(z));
+        auto extent = [&](int container_extent) {
+            return container_extent == 0 ? 0 : 1 + random.bounded(cell - 1);
+        };
+        const int length = extent(container.length());
+        const int height = extent(container.height());
+        const int width = extent(container.width());
+        rows.append({x * cell, y * cell, z * cell, length, width, height, random.bounded(16)});
+    }
+    return make_session(container, rows);
+}
+
+enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate };
+
+std::unique_ptr<session> make_scene(scene_kind kind)
+{
+    switch (kind) {
+    case scene_kind::packing: return lattice_scene(dimension(40, 30, 20), 5, 150, 1);
+    // Boxes under 10 units get a lower corner past the upper one on that axis, by 0.01.
+    case scene_kind::tiny_boxes_in_big_container:
+        return lattice_scene(dimension(4000, 2000, 1600), 20, 3000, 2);
+    case scene_kind::flat_container: return lattice_scene(dimension(40, 0, 30), 5, 40, 3);
+    case scene_kind::thin_plate:
+        return make_session(dimension(4000, 4, 4), {{1000, 0, 0, 5, 4, 4, 2}, {2000, 0, 0, 900, 2, 2, 3}});
+    }
+    return nullptr;
+}
+
+int differing_pixels(const QImage& a, const QImage& b)
+{
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            count += a.pixel(x, y) != b.pixel(x, y);
+    return count;
+}
+
+// Counts its paints and draws as its base does.
+template <class base>
+class counting : public base {
+public:
+    int paints = 0;
+
+protected:
+    void paintGL() override
+    {
+        ++paints;
+        base::paintGL();
+    }
+};
+
+// Shows a widget at 800 x 600 and lets the toolkit finish its start-up paints.
+template <class widget>
+bool show_and_settle(widget& w)
+{
+    w.resize(800, 600);
+    w.show();
+    const bool exposed = QTest::qWaitForWindowExposed(&w);
+    QCoreApplication::processEvents();
+    return exposed;
+}
+
+enum class user_action { start_up, drag, wheel, click_on_box, resize };
+
 }  // namespace
 
+Q_DECLARE_METATYPE(user_action)
+Q_DECLARE_METATYPE(scene_kind)
 Q_DECLARE_METATYPE(Qt::MouseButton)
 Q_DECLARE_METATYPE(Qt::MouseButtons)
 
@@ -224,6 +317,8 @@ private slots:
     void wheel_zoom_data();
     void wheel_zoom();
     void wheel_without_session_does_nothing();
+    void one_paint_per_action_data();
+    void one_paint_per_action();
     void axis_views_ignore_drag_and_wheel_data();
     void axis_views_ignore_drag_and_wheel();
     void click_picks_box_data();
@@ -234,6 +329,9 @@ private slots:
     void clicks_that_pick_nothing();
     void left_press_with_right_held_picks();
     void tall_stack_picks_nearest_box();
+    void pick_under_cursor_matches_whole_scene_pass();
+    void cached_drawing_matches_plain_drawing_data();
+    void cached_drawing_matches_plain_drawing();
 };
 
 void tst_view3d::projection_half_extent_data()
@@ -418,6 +516,10 @@ void tst_view3d::wheel_zoom_data()
     QTest::newRow("back past the lower limit")
         << down_to_limit << -120 << "zoom = 1" << false << 0.0f;
     QTest::newRow("half a notch") << QVector<int>() << 60 << "zoom = 2.6" << false << 0.0f;
+    QTest::newRow("twenty notches back at once: one notch from the eye")
+        << QVector<int>() << -2400 << "zoom = 2.6" << true << 0.2f;
+    QTest::newRow("a thousand notches forward: one notch short of the far plane")
+        << QVector<int>() << 120000 << "zoom = 2.6" << true << 99.8f;
 }
 
 void tst_view3d::wheel_zoom()
@@ -474,6 +576,53 @@ void tst_view3d::wheel_without_session_does_nothing()
     QCOMPARE(view.zoom(), 2.6f);
 }
 
+void tst_view3d::one_paint_per_action_data()
+{
+    QTest::addColumn<user_action>("action");
+    QTest::newRow("start-up") << user_action::start_up;
+    QTest::newRow("drag over three moves") << user_action::drag;
+    QTest::newRow("wheel notch") << user_action::wheel;
+    QTest::newRow("click on a box") << user_action::click_on_box;
+    QTest::newRow("resize") << user_action::resize;
+}
+
+// The handlers ask for a repaint and the toolkit paints once, after the action. Showing and
+// resizing paint as often as the toolkit's own GL widget does, and no more.
+void tst_view3d::one_paint_per_action()
+{
+    QFETCH(user_action, action);
+    auto s = three_boxes();
+    counting<gl_widget> view;
+    counting<QGLWidget> toolkit_widget;
+    view.set_current_session(s.get());
+    QVERIFY(show_and_settle(view));
+    QVERIFY(show_and_settle(toolkit_widget));
+    if (action == user_action::start_up) {
+        QCOMPARE(view.paints, toolkit_widget.paints);
+        return;
+    }
+    if (action == user_action::resize) {
+        view.paints = toolkit_widget.paints = 0;
+        view.resize(700, 500);
+        toolkit_widget.resize(700, 500);
+        QCoreApplication::processEvents();
+        QCOMPARE(view.paints, toolkit_widget.paints);
+        return;
+    }
+    view.paints = 0;
+    QTextEdit pane;
+    debug_stream redirect(std::cout, &pane);
+    if (action == user_action::drag)
+        drag(view, Qt::LeftButton, Qt::LeftButton, {{200, 200}, {210, 205}, {220, 215}, {225, 230}});
+    else if (action == user_action::wheel)
+        send_wheel(view, 120);
+    else
+        QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, click_point(view, box_centre(*s, 0)));
+    QCOMPARE(view.paints, 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(view.paints, 1);
+}
+
 void tst_view3d::axis_views_ignore_drag_and_wheel_data()
 {
     QTest::addColumn<int>("mode");
@@ -527,7 +676,7 @@ void tst_view3d::click_picks_box()
     view.set_current_session(s.get());
     QVERIFY(show(view));
     QSignalSpy selected(&view, &gl_widget::box_selected);
-    const QPoint centre = on_screen(view, box_centre(*s, index));
+    const QPoint centre = click_point(view, box_centre(*s, index));
 
     QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, centre);
     QCOMPARE(selected.count(), 1);
@@ -563,7 +712,7 @@ void tst_view3d::nearer_box_wins()
     view.set_current_session(wide_alone.get());
     QVERIFY(show(view));
     QSignalSpy selected(&view, &gl_widget::box_selected);
-    const QPoint pixel = on_screen(view, box_centre(*s, nearer));
+    const QPoint pixel = click_point(view, box_centre(*s, nearer));
     QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixel);
     QCOMPARE(selected.count(), 1);  // the wide box alone lies on that line of sight
 
@@ -613,9 +762,9 @@ void tst_view3d::clicks_that_pick_nothing()
 
     QPoint pixel(2, 2);
     if (target == click_target::box)
-        pixel = on_screen(view, box_centre(*s, 0));  // also where a demonstration box stands
+        pixel = click_point(view, box_centre(*s, 0));  // also where a demonstration box stands
     else if (target == click_target::empty_floor)
-        pixel = on_screen(view, scene_point(*s, 5, 0, 8));
+        pixel = click_point(view, scene_point(*s, 5, 0, 8));
     QTest::mouseClick(&view, button, Qt::NoModifier, pixel);
     QCOMPARE(selected.count(), 0);
     QCOMPARE(view.highlighted_box(), 1);
@@ -628,7 +777,7 @@ void tst_view3d::left_press_with_right_held_picks()
     view.set_current_session(s.get());
     QVERIFY(show(view));
     QSignalSpy selected(&view, &gl_widget::box_selected);
-    const QPoint centre = on_screen(view, box_centre(*s, 2));
+    const QPoint centre = click_point(view, box_centre(*s, 2));
     QMouseEvent press(QEvent::MouseButtonPress, centre, Qt::LeftButton,
                       Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
     QApplication::sendEvent(&view, &press);
@@ -651,10 +800,101 @@ void tst_view3d::tall_stack_picks_nearest_box()
     QCOMPARE(view.rot_x(), 90);
     QSignalSpy selected(&view, &gl_widget::box_selected);
 
-    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, on_screen(view, box_centre(*s, 299)));
+    QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, click_point(view, box_centre(*s, 299)));
     QCOMPARE(selected.count(), 1);
     QCOMPARE(selected.at(0).at(0).toInt(), 300);
     QCOMPARE(view.highlighted_box(), 299);
+}
+
+// The view draws, in selection mode, only the boxes that can lie under the cursor; random
+// clicks on random scenes and turns pick what the selection pass over every box picks.
+void tst_view3d::pick_under_cursor_matches_whole_scene_pass()
+{
+    QRandomGenerator random(11);
+    int boxes_picked = 0;
+    for (int scene = 0; scene < 4; ++scene) {
+        auto s = lattice_scene(dimension(40, 30, 20), 5, 120, quint32(scene + 20));
+        gl_widget view;
+        view.set_current_session(s.get());
+        QVERIFY(show(view));
+        drag(view, Qt::LeftButton, Qt::LeftButton,
+             {{300, 300}, {300 + random.bounded(-90, 90), 300 + random.bounded(-60, 60)}});
+        for (int click = 0; click < 40; ++click) {
+            // Near a random box's centre, where boxes stand in front of each other.
+            const QPoint pixel = click_point(view, box_centre(*s, random.bounded(120))) +
+                                 QPoint(random.bounded(-3, 4), random.bounded(-3, 4));
+            const qreal ratio = view.devicePixelRatioF();
+            const long long expected = plain_scene::pick(view, pixel.x() * ratio, pixel.y() * ratio);
+            const int before = view.highlighted_box();
+            QTest::mouseClick(&view, Qt::LeftButton, Qt::NoModifier, pixel);
+            const int picked = expected > 0 ? int(expected - 1) : before;
+            QCOMPARE(view.highlighted_box(), picked);
+            boxes_picked += expected > 0;
+        }
+    }
+    QVERIFY(boxes_picked > 20);
+}
+
+void tst_view3d::cached_drawing_matches_plain_drawing_data()
+{
+    QTest::addColumn<scene_kind>("kind");
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("highlighted");
+    QTest::addColumn<QPoint>("turn");
+    QTest::addColumn<int>("wheel");
+    QTest::newRow("packing, main view") << scene_kind::packing << 0 << -1 << QPoint() << 0;
+    QTest::newRow("packing, x axis view") << scene_kind::packing << 1 << -1 << QPoint() << 0;
+    QTest::newRow("packing, y axis view") << scene_kind::packing << 2 << 7 << QPoint() << 0;
+    QTest::newRow("packing, z axis view") << scene_kind::packing << 3 << 7 << QPoint() << 0;
+    QTest::newRow("packing, highlighted box") << scene_kind::packing << 0 << 7 << QPoint() << 0;
+    QTest::newRow("packing, seen from below") << scene_kind::packing << 0 << 7 << QPoint(150, -90) << 0;
+    QTest::newRow("packing, seen from behind") << scene_kind::packing << 0 << -1 << QPoint(180, 0) << 0;
+    QTest::newRow("packing, near plane inside the scene")
+        << scene_kind::packing << 0 << 7 << QPoint(0, 0) << 4800;
+    QTest::newRow("tiny boxes in a big container") << scene_kind::tiny_boxes_in_big_container << 0
+                                                   << 11 << QPoint() << 0;
+    QTest::newRow("tiny boxes, from below") << scene_kind::tiny_boxes_in_big_container << 0 << 11
+                                            << QPoint(-120, -80) << 0;
+    QTest::newRow("tiny boxes, z axis view") << scene_kind::tiny_boxes_in_big_container << 3 << 11
+                                             << QPoint() << 0;
+    QTest::newRow("container without width") << scene_kind::flat_container << 0 << -1 << QPoint() << 0;
+    QTest::newRow("thin plate and thin bar") << scene_kind::thin_plate << 0 << 0 << QPoint(40, 10) << 240;
+}
+
+// The view keeps its vertex data between frames and leaves out faces turned away from the
+// eye; a view drawing every face in immediate mode must give the same frame, also after a
+// move that makes the boxes settle.
+void tst_view3d::cached_drawing_matches_plain_drawing()
+{
+    QFETCH(scene_kind, kind);
+    QFETCH(int, mode);
+    QFETCH(int, highlighted);
+    QFETCH(QPoint, turn);
+    QFETCH(int, wheel);
+    auto s = make_scene(kind);
+    gl_widget view;
+    plain_view reference;
+    QTextEdit pane;
+    debug_stream redirect(std::cout, &pane);
+    for (gl_widget* v : {static_cast<gl_widget*>(&view), static_cast<gl_widget*>(&reference)}) {
+        v->set_current_session(s.get());
+        v->set_highlighted_box(highlighted);
+        QVERIFY(show(*v, mode));
+        drag(*v, Qt::RightButton, Qt::RightButton, {{300, 300}, QPoint(300, 300) - turn});
+        if (wheel != 0)
+            send_wheel(*v, wheel);
+    }
+    const QImage expected = frame(reference);
+    QImage image = frame(view);
+    QVERIFY2(image == expected, qPrintable(QStringLiteral("%1 pixels differ").arg(differing_pixels(image, expected))));
+    if (mode != 0 || highlighted < 0)
+        return;
+
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_Right);
+    image = frame(view);
+    QVERIFY(image != expected);
+    QVERIFY2(image == frame(reference), qPrintable(QStringLiteral("%1 pixels differ after the move").arg(differing_pixels(image, frame(reference)))));
 }
 
 QTEST_MAIN(tst_view3d)

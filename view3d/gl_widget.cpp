@@ -1,8 +1,9 @@
 #include "view3d/gl_widget.h"
 
 #include "model/box_moves.h"
-#include "model/palette.h"
 #include "model/session.h"
+#include "view3d/cuboid_faces.h"
+#include "view3d/pick_candidates.h"
 
 #include <GL/glu.h>
 #include <QImage>
@@ -27,26 +28,10 @@ QGLFormat multisample_format()
 constexpr float container_lower[3] = {0.0f, -0.8f, -2.0f};
 constexpr float container_upper[3] = {4.0f, 0.8f, 0.0f};
 
+constexpr double far_plane = 100.0;
+
 constexpr GLuint no_name = 4294967295u;
 constexpr GLuint container_name = 0;
-
-// A corner of a cuboid face: which of the two corners gives each coordinate, and the
-// texture coordinate it carries.
-struct face_vertex {
-    bool high_x, high_y, high_z;
-    float s, t;
-};
-
-constexpr face_vertex cuboid_faces[6][4] = {
-    {{false, false, false, 1, 0}, {true, false, false, 1, 1}, {true, true, false, 0, 1}, {false, true, false, 0, 0}},
-    {{false, false, false, 0, 0}, {false, false, true, 1, 0}, {false, true, true, 1, 1}, {false, true, false, 0, 1}},
-    {{false, false, false, 1, 1}, {true, false, false, 0, 1}, {true, false, true, 0, 0}, {false, false, true, 1, 0}},
-    {{false, false, true, 1, 0}, {true, false, true, 1, 1}, {true, true, true, 0, 1}, {false, true, true, 0, 0}},
-    {{false, true, false, 0, 1}, {true, true, false, 0, 0}, {true, true, true, 1, 0}, {false, true, true, 1, 1}},
-    {{true, false, false, 1, 0}, {true, false, true, 1, 1}, {true, true, true, 0, 1}, {true, true, false, 0, 0}},
-};
-
-enum face_index { back_face = 0, left_face = 1, floor_face = 2 };
 
 void emit_face(int face, const float lower[3], const float upper[3])
 {
@@ -59,20 +44,8 @@ void emit_face(int face, const float lower[3], const float upper[3])
 
 void emit_all_faces(const float lower[3], const float upper[3])
 {
-    for (int face = 0; face < 6; ++face)
+    for (int face = 0; face < faces_per_cuboid; ++face)
         emit_face(face, lower, upper);
-}
-
-// A container extent of 0 (possible through the 16-bit storage) flattens the boxes against
-// the container's lower face on that axis instead of dividing by zero.
-float scale_factor(float scene_extent, int container_extent)
-{
-    return container_extent == 0 ? 0.0f : scene_extent / float(container_extent);
-}
-
-float brightened(int component)
-{
-    return std::min(1.0, component / 255.0 * 1.6);
 }
 
 struct demonstration_box {
@@ -87,6 +60,15 @@ constexpr demonstration_box demonstration_boxes[] = {
     {{1.61f, -0.79f, -1.99f}, {3.0f, -0.4f, -1.2f}, {0.0f, 1.0f, 0.0f}},
     {{1.61f, -0.39f, -1.99f}, {2.8f, 0.4f, -1.6f}, {1.0f, 1.0f, 0.0f}},
 };
+
+// A fling of many notches at once must still leave a usable near plane: one notch away from
+// the eye at least, and one notch short of the far plane.
+float zoom_after_steps(float zoom, int steps)
+{
+    constexpr double notch = 0.2;
+    const double zoomed = double(zoom) + notch * steps;
+    return float(std::clamp(zoomed, notch, far_plane - notch));
+}
 
 // The near-plane distance of each axis view; the main view's is left to the wheel.
 void store_fixed_zoom(int mode, float& zoom)
@@ -124,8 +106,9 @@ void gl_widget::set_view_mode(int mode)
 void gl_widget::mousePressEvent(QMouseEvent* event)
 {
     last_mouse_pos = event->pos();
+    // The viewport is in device pixels, the event in logical ones.
     if (current_session_ && view_mode_ == 0 && event->button() == Qt::LeftButton)
-        pick_at(event->pos());
+        pick_at(QPointF(event->pos()) * devicePixelRatioF());
 }
 
 void gl_widget::mouseMoveEvent(QMouseEvent* event)
@@ -137,7 +120,7 @@ void gl_widget::mouseMoveEvent(QMouseEvent* event)
         const int sign = (event->buttons() & Qt::LeftButton) ? 1 : -1;
         rot_x_ += sign * dy;
         rot_y_ += sign * dx;
-        updateGL();
+        update();
     }
     last_mouse_pos = event->pos();
 }
@@ -153,10 +136,11 @@ void gl_widget::wheelEvent(QWheelEvent* event)
     // The limits are tested before the change, so one step may go just past them.
     if ((zoom_ <= 1.0f && steps < 0) || (zoom_ > 6.0f && steps > 0))
         return;
-    zoom_ = float(double(zoom_) + 0.2 * steps);
+    zoom_ = zoom_after_steps(zoom_, steps);
     makeCurrent();
-    set_projection(width(), height());
-    updateGL();
+    const QSize size = viewport_size();
+    set_projection(size.width(), size.height());
+    update();
 }
 
 void gl_widget::keyPressEvent(QKeyEvent* event)
@@ -165,7 +149,7 @@ void gl_widget::keyPressEvent(QKeyEvent* event)
     case Qt::Key_Escape: close(); break;
     case Qt::Key_F2:
         showFullScreen();
-        updateGL();
+        update();
         break;
     case Qt::Key_Left: move_highlighted_box(towards_minus_x); break;
     case Qt::Key_Right: move_highlighted_box(towards_plus_x); break;
@@ -218,7 +202,14 @@ void gl_widget::multiply_frustum(int width, int height) const
     height = std::max(height, 1);
     const float half_width = height > width ? 1.1547005f
                                             : float(0.5773502691896257 * 2 * (width / height));
-    glFrustum(-half_width, half_width, -0.8660254, 0.8660254, zoom_, 100.0);
+    glFrustum(-half_width, half_width, -0.8660254, 0.8660254, zoom_, far_plane);
+}
+
+QSize gl_widget::viewport_size() const
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    return QSize(viewport[2], viewport[3]);
 }
 
 void gl_widget::resizeGL(int width, int height)
@@ -227,7 +218,6 @@ void gl_widget::resizeGL(int width, int height)
     glViewport(0, 0, width, height);
     set_projection(width, height);
     glMatrixMode(GL_MODELVIEW);
-    updateGL();
 }
 
 // ---- Drawing ----------------------------------------------------------------------------
@@ -240,7 +230,7 @@ void gl_widget::paintGL()
     glLoadIdentity();
     apply_view_transform();
     if (current_session_)
-        draw_scene(draw_mode::render);
+        draw_scene();
     else
         draw_demonstration_scene();
     glPopMatrix();
@@ -273,44 +263,41 @@ void gl_widget::rotate_main_view() const
     glRotatef(float(rot_z_), 0.0f, 0.0f, 1.0f);
 }
 
-void gl_widget::draw_scene(draw_mode mode)
+// Without an emphasised box, the boxes come from vertex arrays kept between frames, in list
+// order and each box's faces in face-table order: the frame is the one that drawing face by
+// face gives, at about half its cost. Arrays round some depths differently in the last bit,
+// which only the outline, lying on faces, can show (two pixels in a frame), so with an
+// emphasised box every box is drawn face by face from the cached corners.
+void gl_widget::draw_scene()
 {
     glColor3f(0.8f, 0.8f, 0.8f);
-    if (mode == draw_mode::select)
-        glLoadName(container_name);
     draw_cuboid(container_lower, container_upper, cuboid_kind::container);
-    for (std::size_t i = 0; i < current_session_->boxes.size(); ++i)
-        draw_box(int(i), mode);
+    geometry_.refresh(*current_session_, highlighted_box_);
+    const int count = geometry_.box_count();
+    if (is_valid_box(highlighted_box_)) {
+        for (int i = 0; i < count; ++i)
+            draw_box_face_by_face(i);
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
+    glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
+    glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
+    glDrawArrays(GL_QUADS, 0, count * box_geometry::vertices_per_box);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void gl_widget::draw_box(int index, draw_mode mode)
+void gl_widget::draw_box_face_by_face(int index)
 {
-    const dimension& container = *current_session_->container;
-    const float sx = scale_factor(4.0f, container.length());
-    const float sy = scale_factor(1.6f, container.height());
-    const float sz = scale_factor(2.0f, container.width());
-    const box& b = *current_session_->boxes[std::size_t(index)];
-    const position& p = b.position;
-    const dimension& d = b.dimension;
-
-    if (mode == draw_mode::select)
-        glLoadName(GLuint(index + 1));
-    // The small offset on the lower corner only leaves a gap between touching boxes and
-    // keeps box faces off the container's floor and walls.
-    const float lower[3] = {sx * p.px + 0.01f, sy * p.py + 0.01f - 0.8f, sz * p.pz + 0.01f - 2.0f};
-    const float upper[3] = {sx * (p.px + d.length()), sy * (p.py + d.height()) - 0.8f,
-                            sz * (p.pz + d.width()) - 2.0f};
-
-    const palette::rgb& c = palette::entry_for(b.color);
-    const bool highlighted = index == highlighted_box_;
-    if (highlighted)
-        glColor3f(brightened(c.red), brightened(c.green), brightened(c.blue));
-    else
-        glColor3f(c.red / 255.0f, c.green / 255.0f, c.blue / 255.0f);
-    draw_cuboid(lower, upper, cuboid_kind::box);
-    if (highlighted) {
+    glColor3fv(geometry_.colors() + std::size_t(index) * box_geometry::vertices_per_box * 3);
+    draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::box);
+    if (index == highlighted_box_) {
         glColor3f(0.0f, 0.9f, 0.0f);
-        draw_cuboid(lower, upper, cuboid_kind::outline);
+        draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::outline);
     }
 }
 
@@ -367,17 +354,24 @@ void gl_widget::draw_container_walls(const float lower[3], const float upper[3])
 
 // ---- Picking ----------------------------------------------------------------------------
 
-void gl_widget::pick_at(const QPoint& pos)
+void gl_widget::pick_at(const QPointF& device_pos)
 {
     // Picking runs outside paintGL: without this the viewport and the selection would
     // belong to whichever view painted last.
     makeCurrent();
     GLint viewport[4];
     glGetIntegerv(GL_VIEWPORT, viewport);
+    const double pick_x = device_pos.x();
+    const double pick_y = viewport[3] - device_pos.y();
+    geometry_.refresh(*current_session_, highlighted_box_);
+    // Only the boxes that can lie under the cursor are drawn, in list order, so the hit
+    // records are those of the whole scene; the selection mode's cost follows the names drawn.
+    const std::vector<int> candidates =
+        pick_candidates(geometry_, main_view_transform(), viewport, pick_x, pick_y);
 
-    // One record of 4 words for the container and for every box, so that a click on a tall
-    // stack cannot overflow the buffer.
-    std::vector<GLuint> buffer(4 * (current_session_->boxes.size() + 1));
+    // One record of 4 words for the container and for every candidate, so that a click on a
+    // tall stack cannot overflow the buffer.
+    std::vector<GLuint> buffer(4 * (candidates.size() + 1));
     glSelectBuffer(GLsizei(buffer.size()), buffer.data());
     glRenderMode(GL_SELECT);
     glInitNames();
@@ -386,13 +380,16 @@ void gl_widget::pick_at(const QPoint& pos)
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    gluPickMatrix(pos.x(), viewport[3] - pos.y(), 1.0, 1.0, viewport);
-    multiply_frustum(width(), height());
+    gluPickMatrix(pick_x, pick_y, 1.0, 1.0, viewport);
+    multiply_frustum(viewport[2], viewport[3]);
     // The model-view matrix is the identity between paints, so the main view's transform
     // goes on the projection matrix.
     glTranslatef(-2.0f, 0.0f, -9.0f);
     rotate_main_view();
-    draw_scene(draw_mode::select);
+    glLoadName(container_name);
+    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
+    for (int index : candidates)
+        draw_box_for_selection(index);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glFlush();
@@ -400,6 +397,30 @@ void gl_widget::pick_at(const QPoint& pos)
     const GLint count = glRenderMode(GL_RENDER);
     process_hits(count, buffer.data());
     update();
+}
+
+// The main view's projection and transform without a pick matrix, as the frame draws them.
+std::array<double, 16> gl_widget::main_view_transform()
+{
+    std::array<double, 16> transform;
+    glMatrixMode(GL_PROJECTION);
+    glPushMatrix();
+    glLoadIdentity();
+    const QSize size = viewport_size();
+    multiply_frustum(size.width(), size.height());
+    glTranslatef(-2.0f, 0.0f, -9.0f);
+    rotate_main_view();
+    glGetDoublev(GL_PROJECTION_MATRIX, transform.data());
+    glPopMatrix();
+    return transform;
+}
+
+void gl_widget::draw_box_for_selection(int index)
+{
+    glLoadName(GLuint(index + 1));
+    draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::box);
+    if (index == highlighted_box_)
+        draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::outline);
 }
 
 void gl_widget::process_hits(int count, const GLuint* buffer)

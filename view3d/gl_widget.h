@@ -1,7 +1,11 @@
 #pragma once
 
+#include "view3d/box_geometry.h"
+
 #include <QGLWidget>
 #include <QPoint>
+
+#include <array>
 
 struct session;
 
@@ -39,21 +43,23 @@ protected:
     void paintGL() override;
 
 private:
-    enum class draw_mode { render, select };
     enum class cuboid_kind { box, outline, container };
 
     void load_texture();
     void set_projection(int width, int height);
     void multiply_frustum(int width, int height) const;
+    QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void apply_view_transform();
     void rotate_main_view() const;
-    void draw_scene(draw_mode mode);
-    void draw_box(int index, draw_mode mode);
+    void draw_scene();
+    void draw_box_face_by_face(int index);
     void draw_demonstration_scene();
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind);
     void draw_container_walls(const float lower[3], const float upper[3]);
 
-    void pick_at(const QPoint& pos);
+    void pick_at(const QPointF& device_pos);
+    std::array<double, 16> main_view_transform();
+    void draw_box_for_selection(int index);
     void process_hits(int count, const GLuint* buffer);
 
     void move_highlighted_box(int direction);
@@ -71,4 +77,5 @@ private:
     session* current_session_ = nullptr;
     int view_mode_ = 0;
     int highlighted_box_ = -1;
+    box_geometry geometry_;
 };

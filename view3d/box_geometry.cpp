@@ -1,0 +1,121 @@
+#include "view3d/box_geometry.h"
+
+#include "model/palette.h"
+#include "model/session.h"
+#include "view3d/cuboid_faces.h"
+
+#include <algorithm>
+
+namespace {
+
+// A container extent of 0 (possible through the 16-bit storage) flattens the boxes against
+// the container's lower face on that axis instead of dividing by zero.
+float scale_factor(float scene_extent, int container_extent)
+{
+    return container_extent == 0 ? 0.0f : scene_extent / float(container_extent);
+}
+
+float brightened(int component)
+{
+    return std::min(1.0, component / 255.0 * 1.6);
+}
+
+}  // namespace
+
+void box_geometry::corners(const dimension& container, const box& b, float lower[3],
+                           float upper[3])
+{
+    const float sx = scale_factor(4.0f, container.length());
+    const float sy = scale_factor(1.6f, container.height());
+    const float sz = scale_factor(2.0f, container.width());
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+    // The small offset on the lower corner only leaves a gap between touching boxes and
+    // keeps box faces off the container's floor and walls.
+    lower[0] = sx * p.px + 0.01f;
+    lower[1] = sy * p.py + 0.01f - 0.8f;
+    lower[2] = sz * p.pz + 0.01f - 2.0f;
+    upper[0] = sx * (p.px + d.length());
+    upper[1] = sy * (p.py + d.height()) - 0.8f;
+    upper[2] = sz * (p.pz + d.width()) - 2.0f;
+}
+
+bool box_geometry::box_key::operator==(const box_key& other) const
+{
+    return px == other.px && py == other.py && pz == other.pz && length == other.length &&
+           width == other.width && height == other.height && color == other.color &&
+           highlighted == other.highlighted;
+}
+
+box_geometry::box_key box_geometry::key_of(const box& b, bool highlighted)
+{
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+    return {p.px, p.py, p.pz, d.length(), d.width(), d.height(), b.color, highlighted};
+}
+
+void box_geometry::refresh(const session& s, int highlighted)
+{
+    const dimension& c = *s.container;
+    const bool same_scene = session_ == &s && container_[0] == c.length() &&
+                            container_[1] == c.height() && container_[2] == c.width() &&
+                            keys_.size() == s.boxes.size();
+    if (!same_scene) {
+        rebuild_all(s, highlighted);
+        return;
+    }
+    for (std::size_t i = 0; i < keys_.size(); ++i) {
+        const box_key key = key_of(*s.boxes[i], int(i) == highlighted);
+        if (!(key == keys_[i]))
+            build_box(int(i), key);
+    }
+}
+
+void box_geometry::rebuild_all(const session& s, int highlighted)
+{
+    session_ = &s;
+    const dimension& c = *s.container;
+    container_[0] = c.length();
+    container_[1] = c.height();
+    container_[2] = c.width();
+    const std::size_t count = s.boxes.size();
+    keys_.resize(count);
+    corners_.resize(count * 6);
+    positions_.resize(count * vertices_per_box * 3);
+    colors_.resize(count * vertices_per_box * 3);
+    texture_coordinates_.resize(count * vertices_per_box * 2);
+    short* st = texture_coordinates_.data();
+    for (std::size_t i = 0; i < count; ++i)
+        for (const auto& face : cuboid_faces)
+            for (const face_vertex& v : face) {
+                *st++ = v.s;
+                *st++ = v.t;
+            }
+    for (std::size_t i = 0; i < count; ++i)
+        build_box(int(i), key_of(*s.boxes[i], int(i) == highlighted));
+}
+
+void box_geometry::build_box(int index, const box_key& key)
+{
+    const box& b = *session_->boxes[std::size_t(index)];
+    keys_[std::size_t(index)] = key;
+    float* lo = &corners_[std::size_t(index) * 6];
+    float* hi = lo + 3;
+    corners(*session_->container, b, lo, hi);
+
+    const palette::rgb& c = palette::entry_for(b.color);
+    const float rgb[3] = {
+        key.highlighted ? brightened(c.red) : c.red / 255.0f,
+        key.highlighted ? brightened(c.green) : c.green / 255.0f,
+        key.highlighted ? brightened(c.blue) : c.blue / 255.0f,
+    };
+    float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];
+    float* color = &colors_[std::size_t(index) * vertices_per_box * 3];
+    for (const auto& face : cuboid_faces)
+        for (const face_vertex& v : face) {
+            *xyz++ = v.high_x ? hi[0] : lo[0];
+            *xyz++ = v.high_y ? hi[1] : lo[1];
+            *xyz++ = v.high_z ? hi[2] : lo[2];
+            color = std::copy(rgb, rgb + 3, color);
+        }
+}

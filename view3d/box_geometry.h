@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+class dimension;
+struct box;
+struct session;
+
+// The vertex data of a session's boxes as the views draw them, kept between frames: six
+// faces of four vertices per box in drawing order, with texture coordinates and colours, as
+// arrays that one draw call takes whole. A refresh before
+// each frame compares every box with what was built for it and rebuilds only the boxes that
+// moved, changed or gained or lost the emphasis, so a move costs one box, not the scene.
+class box_geometry {
+public:
+    static constexpr int vertices_per_box = 24;
+
+    // The corners a box is drawn between in the scene cuboid that stands for its container.
+    static void corners(const dimension& container, const box& b, float lower[3], float upper[3]);
+
+    void refresh(const session& s, int highlighted);
+
+    int box_count() const { return int(keys_.size()); }
+    const float* lower(int index) const { return &corners_[std::size_t(index) * 6]; }
+    const float* upper(int index) const { return &corners_[std::size_t(index) * 6 + 3]; }
+
+    const float* positions() const { return positions_.data(); }
+    const short* texture_coordinates() const { return texture_coordinates_.data(); }
+    const float* colors() const { return colors_.data(); }
+
+private:
+    // What a box's vertices are built from.
+    struct box_key {
+        int px, py, pz, length, width, height, color;
+        bool highlighted;
+        bool operator==(const box_key& other) const;
+    };
+
+    static box_key key_of(const box& b, bool highlighted);
+    void rebuild_all(const session& s, int highlighted);
+    void build_box(int index, const box_key& key);
+
+    const session* session_ = nullptr;
+    int container_[3] = {0, 0, 0};
+    std::vector<box_key> keys_;
+    std::vector<float> corners_;
+    std::vector<float> positions_;
+    std::vector<short> texture_coordinates_;
+    std::vector<float> colors_;
+};
