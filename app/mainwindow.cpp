@@ -54,12 +54,17 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
 }
 
 // Both panes show ids as rich text: their documents load no file that markup in an id names.
-// The output pane is a log that only grows: no undo history for it.
+// The output pane is a log that only grows: no undo history for it. Nor shaping where a script
+// does not need it (Latin text only loses its kerning): shaping was a third of the time spent
+// laying out a long burst of lines.
 void MainWindow::prepare_panes()
 {
     for (QTextEdit* pane : {ui->sortie_application, ui->zone_info_boite})
         pane->setDocument(new safe_text_document(pane));
     ui->sortie_application->setUndoRedoEnabled(false);
+    QFont font = ui->sortie_application->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    ui->sortie_application->setFont(font);
 }
 
 MainWindow::~MainWindow()

@@ -2,6 +2,8 @@
 
 #include <QFile>
 #include <QPixmap>
+#include <QTextBlock>
+#include <QTextBoundaryFinder>
 #include <QUrl>
 
 namespace {
@@ -16,9 +18,26 @@ QString own_resource_path(const QUrl& name)
     return QString();
 }
 
+// True when the text holds more than limit characters between two line break opportunities.
+bool holds_run_longer_than(const QString& text, int limit)
+{
+    QTextBoundaryFinder breaks(QTextBoundaryFinder::Line, text);
+    int previous = 0;
+    for (int next = breaks.toNextBoundary(); next != -1; next = breaks.toNextBoundary()) {
+        if (next - previous > limit)
+            return true;
+        previous = next;
+    }
+    return false;
+}
+
 }  // namespace
 
-safe_text_document::safe_text_document(QObject* parent) : QTextDocument(parent) {}
+safe_text_document::safe_text_document(QObject* parent) : QTextDocument(parent)
+{
+    connect(this, &QTextDocument::contentsChange, this,
+            [this](int from, int, int added) { follow_long_runs(from, added); });
+}
 
 QVariant safe_text_document::loadResource(int type, const QUrl& name)
 {
@@ -32,4 +51,36 @@ QVariant safe_text_document::loadResource(int type, const QUrl& name)
     if (type == QTextDocument::ImageResource)
         return QPixmap(QStringLiteral(":/qt-project.org/styles/commonstyle/images/file-16.png"));
     return QVariant();
+}
+
+// Runs before the layout sees the change, so the new text is laid out once, in the right mode.
+// Only the paragraphs the change touched are read: a log that grows pays for its new lines.
+void safe_text_document::follow_long_runs(int from, int added)
+{
+    if (isEmpty()) {
+        if (wrap_before_long_run)
+            set_wrap_mode(*wrap_before_long_run);
+        wrap_before_long_run.reset();
+        return;
+    }
+    if (wrap_before_long_run
+        || defaultTextOption().wrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere)
+        return;
+    const QTextBlock last = findBlock(from + added);
+    for (QTextBlock block = findBlock(from); block.isValid(); block = block.next()) {
+        if (block.length() > long_run && holds_run_longer_than(block.text(), long_run)) {
+            wrap_before_long_run = QTextOption::WrapAtWordBoundaryOrAnywhere;
+            set_wrap_mode(QTextOption::WrapAnywhere);
+            return;
+        }
+        if (block == last)
+            return;
+    }
+}
+
+void safe_text_document::set_wrap_mode(QTextOption::WrapMode mode)
+{
+    QTextOption option = defaultTextOption();
+    option.setWrapMode(mode);
+    setDefaultTextOption(option);
 }

@@ -1,6 +1,7 @@
 #include "app/debug_stream.h"
 #include "app/mainwindow.h"
 #include "browser/liste_boite.h"
+#include "browser/safe_text_document.h"
 #include "view3d/gl_widget.h"
 
 #include "ui_mainwindow.h"
@@ -215,6 +216,7 @@ private slots:
     void window_panes_read_no_file_an_id_names();
     void window_start_up_load_adds_no_frame();
     void window_repaints_once_after_a_fall();
+    void window_shows_a_long_id_whole();
 };
 
 void tst_app::initTestCase()
@@ -1140,6 +1142,40 @@ void tst_app::window_repaints_once_after_a_fall()
     auto* tree = window.findChild<liste_boite*>("treeView");
     QCOMPARE(tree->currentIndex(), tree->root()->child(0)->child(1)->index());
     QVERIFY(window.findChild<QTextEdit*>("zone_info_boite")->toPlainText().contains("2, 0, 0"));
+}
+
+// An id far longer than a line: the output pane, the tree and the information pane hold it
+// whole, and both panes break it anywhere to fit their width.
+void tst_app::window_shows_a_long_id_whole()
+{
+    const QString id = QString(3 * safe_text_document::long_run, 'x');
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.qrv");
+    QVERIFY(write_session(path, {{id, {5, 5, 5, 0, 0, 0}}}));
+
+    MainWindow window;
+    window.resize(1200, 900);
+    debug_stream redirect(std::cout, window.output_pane());
+    show_and_wait(window);
+    QVERIFY(window.load_session(path));
+    QCoreApplication::processEvents();
+    QVERIFY(paragraphs(*window.output_pane())
+                .contains("boite num:" + id + " - dim: 5,5,5  - pos: 0,0,0"));
+
+    auto* tree = window.findChild<liste_boite*>("treeView");
+    QStandardItem* node = tree->root()->child(0)->child(0);
+    QCOMPARE(node->text(), "box" + id);
+    QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                      tree->visualRect(node->index()).center());
+    auto* info = window.findChild<QTextEdit*>("zone_info_boite");
+    QCOMPARE(info->toPlainText().section(QLatin1Char('\n'), 0, 0), "Boite id = " + id + " ");
+
+    for (QTextEdit* pane : {window.output_pane(), info}) {
+        QVERIFY(qobject_cast<safe_text_document*>(pane->document())->breaks_anywhere());
+        QCoreApplication::processEvents();
+        const QTextBlock block = pane->document()->findBlock(pane->toPlainText().indexOf(id));
+        QVERIFY(block.layout()->lineCount() > 1);
+    }
 }
 
 QTEST_MAIN(tst_app)

@@ -1,4 +1,5 @@
 #include "browser/liste_boite.h"
+#include "browser/safe_text_document.h"
 #include "model/box.h"
 
 #include <QHeaderView>
@@ -8,6 +9,9 @@
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextEdit>
+#include <QTextLayout>
 #include <QTextDocument>
 #include <QToolTip>
 #include <QtTest>
@@ -73,6 +77,16 @@ struct shown_tree {
     liste_boite tree;
 };
 
+// Where each line of each paragraph starts, once the edit has laid its text out.
+QList<int> line_starts(const QTextEdit& edit)
+{
+    QList<int> starts;
+    for (QTextBlock block = edit.document()->begin(); block.isValid(); block = block.next())
+        for (int line = 0; line < block.layout()->lineCount(); ++line)
+            starts << block.position() + block.layout()->lineAt(line).textStart();
+    return starts;
+}
+
 }  // namespace
 
 class tst_browser : public QObject {
@@ -100,6 +114,8 @@ private slots:
 
     void batch_of_box_nodes_matches_one_by_one();
     void select_box_item_matches_a_scan_of_the_nodes();
+    void long_runs_break_where_the_toolkit_breaks_them_data();
+    void long_runs_break_where_the_toolkit_breaks_them();
     void tool_tip_naming_a_file_shows_as_plain_text_data();
     void tool_tip_naming_a_file_shows_as_plain_text();
 
@@ -468,6 +484,48 @@ void tst_browser::select_box_item_matches_a_scan_of_the_nodes()
         QCOMPARE(t.tree.currentIndex(), expected);
         QCOMPARE(t.tree.selectionModel()->selectedIndexes(), QModelIndexList{expected});
     }
+}
+
+void tst_browser::long_runs_break_where_the_toolkit_breaks_them_data()
+{
+    QTest::addColumn<QString>("html");
+    QTest::addColumn<bool>("breaks_anywhere");
+
+    const int over = safe_text_document::long_run + 1;
+    QTest::newRow("one long run") << QString(over, 'x') << true;
+    QTest::newRow("long bold run") << "<b>" + QString(over, 'y') + "</b>" << true;
+    QTest::newRow("no-break spaces hold a run together")
+        << QStringLiteral("ab&nbsp;").repeated(over / 3 + 1) << true;
+    QTest::newRow("run just short enough") << QString(over - 1, 'z') << false;
+    QTest::newRow("many short words") << QStringLiteral("mot ").repeated(over) << false;
+}
+
+// Breaking anywhere gives the lines the toolkit's own word-boundary-or-anywhere wrapping gives
+// a paragraph made of one long run, and the same text; an emptied document wraps as before.
+void tst_browser::long_runs_break_where_the_toolkit_breaks_them()
+{
+    QFETCH(QString, html);
+    QFETCH(bool, breaks_anywhere);
+
+    QTextEdit stock;
+    QTextEdit safe;
+    auto* document = new safe_text_document(&safe);
+    safe.setDocument(document);
+    for (QTextEdit* edit : {&stock, &safe}) {
+        edit->resize(300, 200);
+        edit->show();
+        QVERIFY(QTest::qWaitForWindowExposed(edit));
+        edit->setHtml(html);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(document->breaks_anywhere(), breaks_anywhere);
+    QCOMPARE(safe.toPlainText(), stock.toPlainText());
+    QCOMPARE(line_starts(safe), line_starts(stock));
+    QVERIFY(line_starts(safe).size() > 1);
+
+    safe.setHtml(QStringLiteral("Boite id = court"));
+    QVERIFY(!document->breaks_anywhere());
+    QCOMPARE(safe.wordWrapMode(), QTextOption::WrapAtWordBoundaryOrAnywhere);
 }
 
 void tst_browser::tool_tip_naming_a_file_shows_as_plain_text_data()
