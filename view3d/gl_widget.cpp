@@ -7,6 +7,7 @@
 
 #include <GL/glu.h>
 #include <QImage>
+#include <QWindow>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QWheelEvent>
@@ -221,6 +222,17 @@ void gl_widget::resizeGL(int width, int height)
 }
 
 // ---- Drawing ----------------------------------------------------------------------------
+
+// The toolkit asks for a first paint when the window is shown, before the windowing system
+// has put it on screen; that frame would be thrown away, and the exposure that follows asks
+// for another. Only a window on screen is drawn.
+void gl_widget::paintEvent(QPaintEvent* event)
+{
+    const QWindow* top_level = window()->windowHandle();
+    if (top_level && !top_level->isExposed())
+        return;
+    QGLWidget::paintEvent(event);
+}
 
 void gl_widget::paintGL()
 {

@@ -41,6 +41,7 @@ protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
     void paintGL() override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     enum class cuboid_kind { box, outline, container };
