@@ -861,9 +861,8 @@ void tst_view3d::cached_drawing_matches_plain_drawing_data()
     QTest::newRow("thin plate and thin bar") << scene_kind::thin_plate << 0 << 0 << QPoint(40, 10) << 240;
 }
 
-// The view keeps its vertex data between frames and leaves out faces turned away from the
-// eye; a view drawing every face in immediate mode must give the same frame, also after a
-// move that makes the boxes settle.
+// The view keeps its vertex data between frames; a view drawing every face in immediate mode
+// must give the same frame, also after a move that makes the boxes settle.
 void tst_view3d::cached_drawing_matches_plain_drawing()
 {
     QFETCH(scene_kind, kind);
