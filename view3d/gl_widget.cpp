@@ -7,6 +7,8 @@
 
 #include <GL/glu.h>
 #include <QImage>
+#include <QOffscreenSurface>
+#include <QOpenGLContext>
 #include <QWindow>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -381,6 +383,12 @@ void gl_widget::pick_at(const QPointF& device_pos)
     const std::vector<int> candidates =
         pick_candidates(geometry_, main_view_transform(), viewport, pick_x, pick_y);
 
+    // Selection runs in a context of its own: after a pass in selection mode, Mesa never frees
+    // the vertex buffers of the next frame that context draws vertex by vertex, which cost
+    // memory in proportion to the scene at every pick.
+    if (!make_pick_context_current())
+        makeCurrent();
+
     // One record of 4 words for the container and for every candidate, so that a click on a
     // tall stack cannot overflow the buffer.
     std::vector<GLuint> buffer(4 * (candidates.size() + 1));
@@ -407,8 +415,21 @@ void gl_widget::pick_at(const QPointF& device_pos)
     glFlush();
 
     const GLint count = glRenderMode(GL_RENDER);
+    makeCurrent();
     process_hits(count, buffer.data());
     update();
+}
+
+bool gl_widget::make_pick_context_current()
+{
+    if (!pick_context) {
+        pick_surface = std::make_unique<QOffscreenSurface>();
+        pick_surface->create();
+        pick_context = std::make_unique<QOpenGLContext>();
+        if (!pick_context->create())
+            return false;
+    }
+    return pick_context->makeCurrent(pick_surface.get());
 }
 
 // The main view's projection and transform without a pick matrix, as the frame draws them.
