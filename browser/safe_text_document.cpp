@@ -58,18 +58,18 @@ QVariant safe_text_document::loadResource(int type, const QUrl& name)
 void safe_text_document::follow_long_runs(int from, int added)
 {
     if (isEmpty()) {
-        if (wrap_before_long_run)
-            set_wrap_mode(*wrap_before_long_run);
-        wrap_before_long_run.reset();
+        if (breaking_anywhere)
+            set_wrap_mode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+        breaking_anywhere = false;
         return;
     }
-    if (wrap_before_long_run
+    if (breaking_anywhere
         || defaultTextOption().wrapMode() != QTextOption::WrapAtWordBoundaryOrAnywhere)
         return;
     const QTextBlock last = findBlock(from + added);
     for (QTextBlock block = findBlock(from); block.isValid(); block = block.next()) {
         if (block.length() > long_run && holds_run_longer_than(block.text(), long_run)) {
-            wrap_before_long_run = QTextOption::WrapAtWordBoundaryOrAnywhere;
+            breaking_anywhere = true;
             set_wrap_mode(QTextOption::WrapAnywhere);
             return;
         }

@@ -3,8 +3,6 @@
 #include <QTextDocument>
 #include <QTextOption>
 
-#include <optional>
-
 // A rich-text document for the panes that show box ids.
 // - It loads only the program's own ":/" resources. Markup in a box id may name any path (a
 //   file, a device, a FIFO); the toolkit's document would open it.
@@ -26,7 +24,7 @@ public:
     bool refused_a_resource() const { return refused; }
 
     // True while the document breaks its lines anywhere because of a long run.
-    bool breaks_anywhere() const { return wrap_before_long_run.has_value(); }
+    bool breaks_anywhere() const { return breaking_anywhere; }
 
 protected:
     QVariant loadResource(int type, const QUrl& name) override;
@@ -36,5 +34,5 @@ private:
     void set_wrap_mode(QTextOption::WrapMode mode);
 
     bool refused = false;
-    std::optional<QTextOption::WrapMode> wrap_before_long_run;
+    bool breaking_anywhere = false;
 };

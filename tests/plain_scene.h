@@ -6,6 +6,7 @@
 
 #include "model/palette.h"
 #include "model/session.h"
+#include "view3d/cuboid_faces.h"
 #include "view3d/gl_widget.h"
 
 #include <GL/glu.h>
@@ -15,23 +16,9 @@
 
 namespace plain_scene {
 
-struct corner {
-    bool high_x, high_y, high_z;
-    float s, t;
-};
-
-constexpr corner faces[6][4] = {
-    {{false, false, false, 1, 0}, {true, false, false, 1, 1}, {true, true, false, 0, 1}, {false, true, false, 0, 0}},
-    {{false, false, false, 0, 0}, {false, false, true, 1, 0}, {false, true, true, 1, 1}, {false, true, false, 0, 1}},
-    {{false, false, false, 1, 1}, {true, false, false, 0, 1}, {true, false, true, 0, 0}, {false, false, true, 1, 0}},
-    {{false, false, true, 1, 0}, {true, false, true, 1, 1}, {true, true, true, 0, 1}, {false, true, true, 0, 0}},
-    {{false, true, false, 0, 1}, {true, true, false, 0, 0}, {true, true, true, 1, 0}, {false, true, true, 1, 1}},
-    {{true, false, false, 1, 0}, {true, false, true, 1, 1}, {true, true, true, 0, 1}, {true, true, false, 0, 0}},
-};
-
 inline void face(int f, const float lo[3], const float hi[3])
 {
-    for (const corner& v : faces[f]) {
+    for (const face_vertex& v : cuboid_faces[f]) {
         glTexCoord2f(v.s, v.t);
         glVertex3f(v.high_x ? hi[0] : lo[0], v.high_y ? hi[1] : lo[1], v.high_z ? hi[2] : lo[2]);
     }
