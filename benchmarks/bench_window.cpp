@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QWindow>
 #include <QEvent>
 #include <QFile>
 #include <QHash>
@@ -85,7 +86,7 @@ bool write_session(const QString& path, int box_count)
     return true;
 }
 
-// Counts the paint events each watched widget receives.
+// Counts the frames each watched widget draws.
 class paint_counter : public QObject {
 public:
     void watch(QWidget* widget)
@@ -105,8 +106,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() == QEvent::Paint)
-            ++counts[static_cast<QWidget*>(watched)];
+        // A view draws a frame only for a paint that comes once its window is on screen.
+        auto* widget = static_cast<QWidget*>(watched);
+        const QWindow* top_level = widget->window()->windowHandle();
+        if (event->type() == QEvent::Paint && top_level && top_level->isExposed())
+            ++counts[widget];
         return false;
     }
 };
