@@ -40,6 +40,16 @@ void box_geometry::corners(const dimension& container, const box& b, float lower
     upper[2] = sz * (p.pz + d.width()) - 2.0f;
 }
 
+float* box_geometry::put_face(int face, const float lower[3], const float upper[3], float* xyz)
+{
+    for (const face_vertex& v : cuboid_faces[face]) {
+        *xyz++ = v.high_x ? upper[0] : lower[0];
+        *xyz++ = v.high_y ? upper[1] : lower[1];
+        *xyz++ = v.high_z ? upper[2] : lower[2];
+    }
+    return xyz;
+}
+
 bool box_geometry::box_key::operator==(const box_key& other) const
 {
     return px == other.px && py == other.py && pz == other.pz && length == other.length &&
@@ -111,11 +121,8 @@ void box_geometry::build_box(int index, const box_key& key)
     };
     float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];
     float* color = &colors_[std::size_t(index) * vertices_per_box * 3];
-    for (const auto& face : cuboid_faces)
-        for (const face_vertex& v : face) {
-            *xyz++ = v.high_x ? hi[0] : lo[0];
-            *xyz++ = v.high_y ? hi[1] : lo[1];
-            *xyz++ = v.high_z ? hi[2] : lo[2];
-            color = std::copy(rgb, rgb + 3, color);
-        }
+    for (int face = 0; face < faces_per_cuboid; ++face)
+        xyz = put_face(face, lo, hi, xyz);
+    for (int vertex = 0; vertex < vertices_per_box; ++vertex)
+        color = std::copy(rgb, rgb + 3, color);
 }

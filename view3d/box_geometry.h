@@ -18,6 +18,9 @@ public:
 
     // The corners a box is drawn between in the scene cuboid that stands for its container.
     static void corners(const dimension& container, const box& b, float lower[3], float upper[3]);
+    // Writes the four corners of one face of the cuboid between lower and upper, three floats
+    // each, and returns the end of what it wrote.
+    static float* put_face(int face, const float lower[3], const float upper[3], float* xyz);
 
     void refresh(const session& s, int highlighted);
 

@@ -7,8 +7,6 @@
 
 #include <GL/glu.h>
 #include <QImage>
-#include <QOffscreenSurface>
-#include <QOpenGLContext>
 #include <QWindow>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -383,12 +381,6 @@ void gl_widget::pick_at(const QPointF& device_pos)
     const std::vector<int> candidates =
         pick_candidates(geometry_, main_view_transform(), viewport, pick_x, pick_y);
 
-    // Selection runs in a context of its own: after a pass in selection mode, Mesa never frees
-    // the vertex buffers of the next frame that context draws vertex by vertex, which cost
-    // memory in proportion to the scene at every pick.
-    if (!make_pick_context_current())
-        makeCurrent();
-
     // One record of 4 words for the container and for every candidate, so that a click on a
     // tall stack cannot overflow the buffer.
     std::vector<GLuint> buffer(4 * (candidates.size() + 1));
@@ -406,30 +398,14 @@ void gl_widget::pick_at(const QPointF& device_pos)
     // goes on the projection matrix.
     glTranslatef(-2.0f, 0.0f, -9.0f);
     rotate_main_view();
-    glLoadName(container_name);
-    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
-    for (int index : candidates)
-        draw_box_for_selection(index);
+    draw_scene_for_selection(candidates);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glFlush();
 
     const GLint count = glRenderMode(GL_RENDER);
-    makeCurrent();
     process_hits(count, buffer.data());
     update();
-}
-
-bool gl_widget::make_pick_context_current()
-{
-    if (!pick_context) {
-        pick_surface = std::make_unique<QOffscreenSurface>();
-        pick_surface->create();
-        pick_context = std::make_unique<QOpenGLContext>();
-        if (!pick_context->create())
-            return false;
-    }
-    return pick_context->makeCurrent(pick_surface.get());
 }
 
 // The main view's projection and transform without a pick matrix, as the frame draws them.
@@ -448,12 +424,31 @@ std::array<double, 16> gl_widget::main_view_transform()
     return transform;
 }
 
-void gl_widget::draw_box_for_selection(int index)
+// The selection pass draws from vertex arrays only: in selection mode Mesa never frees the
+// buffers of vertices sent one by one, nor those of the frames the context draws after it,
+// which cost memory at every pick. The same corners give the same hit records.
+void gl_widget::draw_scene_for_selection(const std::vector<int>& candidates)
 {
-    glLoadName(GLuint(index + 1));
-    draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::box);
-    if (index == highlighted_box_)
-        draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::outline);
+    float container[3 * vertices_per_face * 3];
+    float* end = box_geometry::put_face(left_face, container_lower, container_upper, container);
+    end = box_geometry::put_face(back_face, container_lower, container_upper, end);
+    box_geometry::put_face(floor_face, container_lower, container_upper, end);
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, container);
+    glLoadName(container_name);
+    glDrawArrays(GL_QUADS, 0, 3 * vertices_per_face);
+    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
+    for (int index : candidates) {
+        glLoadName(GLuint(index + 1));
+        const GLint first = index * box_geometry::vertices_per_box;
+        glDrawArrays(GL_QUADS, first, box_geometry::vertices_per_box);
+        if (index == highlighted_box_) {
+            glLineWidth(3.0f);
+            glDrawArrays(GL_LINE_STRIP, first, box_geometry::vertices_per_box);
+        }
+    }
+    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
 void gl_widget::process_hits(int count, const GLuint* buffer)

@@ -6,15 +6,12 @@
 #include <QPoint>
 
 #include <array>
-#include <memory>
+#include <vector>
 
 struct session;
 
 // The OpenGL view of a session: the main view (view_mode 0) turns, zooms, picks and moves
 // boxes; the axis views (1, 2, 3 for X, Y, Z) only draw from a fixed transform.
-class QOffscreenSurface;
-class QOpenGLContext;
-
 class gl_widget : public QGLWidget {
     Q_OBJECT
 
@@ -63,9 +60,8 @@ private:
     void draw_container_walls(const float lower[3], const float upper[3]);
 
     void pick_at(const QPointF& device_pos);
-    bool make_pick_context_current();
     std::array<double, 16> main_view_transform();
-    void draw_box_for_selection(int index);
+    void draw_scene_for_selection(const std::vector<int>& candidates);
     void process_hits(int count, const GLuint* buffer);
 
     void move_highlighted_box(int direction);
@@ -84,7 +80,4 @@ private:
     int view_mode_ = 0;
     int highlighted_box_ = -1;
     box_geometry geometry_;
-    // Created at the first pick; the surface outlives the context drawn on it.
-    std::unique_ptr<QOffscreenSurface> pick_surface;
-    std::unique_ptr<QOpenGLContext> pick_context;
 };
