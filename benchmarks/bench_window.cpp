@@ -1,7 +1,8 @@
 // Times the window around large sessions: start to the first frame of all four views, the
-// session tree and the output pane on their own, and one arrow key that drops the picked box.
-// Usage: bench_window [frames|tree|pane|key|longid...] [BOX_COUNT...]   (default: all parts, 10000
-// and 100000 boxes; the key only up to 10000); run under Xvfb, for example
+// session tree and the output pane on their own, one arrow key that drops the picked box, and
+// clicks that pick boxes.
+// Usage: bench_window [frames|tree|pane|key|click|longid...] [BOX_COUNT...]   (default: all
+// parts, 10000 and 100000 boxes; the key only up to 10000); run under Xvfb, for example
 //   xvfb-run -a -s "-screen 0 1600x1200x24" ./build/bench_window
 
 #include "app/debug_stream.h"
@@ -26,6 +27,7 @@
 #include <QStringList>
 
 #include <cstdio>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <vector>
@@ -215,16 +217,42 @@ void time_pane(int box_count)
                 write_ms, idle_ms, 1000.0 * idle_ms / box_count);
 }
 
-void time_falling_key(const QString& path, int box_count)
+// Runs one user action and the event loop until every view has painted since, then until
+// idle; returns the milliseconds to idle and the paints the action caused.
+double time_until_repainted(window_under_test& w, const std::function<void()>& action,
+                            QString& paints)
 {
-    window_under_test w;
+    const QHash<QWidget*, int> before = w.painter.counts;
+    QElapsedTimer timer;
+    timer.start();
+    action();
+    while (!w.painter.all_painted_since(before))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    run_until_idle();
+    const double idle_ms = ms_since(timer);
+    paint_counter painted;
+    for (auto it = before.cbegin(); it != before.cend(); ++it)
+        painted.counts.insert(it.key(), w.painter.counts.value(it.key()) - it.value());
+    paints = paint_counts(painted);
+    return idle_ms;
+}
+
+bool show_loaded(window_under_test& w, const QString& path)
+{
     w.window.setVisible(true);
     if (!QTest::qWaitForWindowExposed(&w.window))
-        return;
+        return false;
     w.window.load_session(path);
     run_until_idle();
     QTest::qWait(500);
+    return true;
+}
 
+void time_falling_key(const QString& path, int box_count)
+{
+    window_under_test w;
+    if (!show_loaded(w, path))
+        return;
     auto* view = w.window.findChild<gl_widget*>("widget_opengl");
     const int picked = box_count - 1;
     view->set_highlighted_box(picked);
@@ -232,26 +260,32 @@ void time_falling_key(const QString& path, int box_count)
     int signals_seen = 0;
     QObject::connect(view, &gl_widget::box_selected, [&] { ++signals_seen; });
     const int height_before = view->current_session()->boxes[std::size_t(picked)]->position.py;
-    const QHash<QWidget*, int> before = w.painter.counts;
 
-    QElapsedTimer timer;
-    timer.start();
-    QTest::keyClick(view, Qt::Key_Right);
-    const double key_ms = ms_since(timer);
-    while (!w.painter.all_painted_since(before))
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    run_until_idle();
-    const double idle_ms = ms_since(timer);
+    QString paints;
+    const double idle_ms =
+        time_until_repainted(w, [view] { QTest::keyClick(view, Qt::Key_Right); }, paints);
     const int fell = height_before - view->current_session()->boxes[std::size_t(picked)]->position.py;
+    std::printf("%6d boxes: arrow key, box fell %d units, %d box_selected: to idle %8.1f ms\n"
+                "              paints: %s\n",
+                box_count, fell, signals_seen, idle_ms, qPrintable(paints));
+}
 
-    QHash<QWidget*, int> painted;
-    for (auto it = before.cbegin(); it != before.cend(); ++it)
-        painted.insert(it.key(), w.painter.counts.value(it.key()) - it.value());
-    paint_counter after;
-    after.counts = painted;
-    std::printf("%6d boxes: arrow key, box fell %d units, %d box_selected: handler %8.1f ms, "
-                "to idle %8.1f ms\n              paints: %s\n",
-                box_count, fell, signals_seen, key_ms, idle_ms, qPrintable(paint_counts(after)));
+// Left clicks around the middle of the main view, each until all four views have repainted.
+void time_clicks(const QString& path, int box_count)
+{
+    window_under_test w;
+    if (!show_loaded(w, path))
+        return;
+    auto* view = w.window.findChild<gl_widget*>("widget_opengl");
+    const QPoint middle = view->rect().center();
+    for (int click = 0; click < 4; ++click) {
+        const QPoint at = middle + QPoint(7 * click, 5 * click);
+        QString paints;
+        const double idle_ms = time_until_repainted(
+            w, [view, at] { QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at); }, paints);
+        std::printf("%6d boxes: click %d picks box %d: to idle %8.1f ms; paints: %s\n", box_count,
+                    click + 1, view->highlighted_box(), idle_ms, qPrintable(paints));
+    }
 }
 
 // One box whose id is one word of the given length, in the pane, the tree and the info pane.
@@ -311,7 +345,7 @@ int main(int argc, char* argv[])
     if (counts.isEmpty())
         counts = {10000, 100000};
     if (parts.isEmpty())
-        parts = QStringList{"frames", "tree", "pane", "key", "longid"};
+        parts = QStringList{"frames", "tree", "pane", "key", "click", "longid"};
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
@@ -327,6 +361,8 @@ int main(int argc, char* argv[])
             time_pane(n);
         if (parts.contains("key") && n <= 10000)
             time_falling_key(path, n);
+        if (parts.contains("click"))
+            time_clicks(path, n);
     }
     // Long ids: 200000 and 1000000 characters, or the lengths given after "longid=".
     QList<int> longid_lengths = {200000, 1000000};
