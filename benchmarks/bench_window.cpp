@@ -255,13 +255,18 @@ void time_falling_key(const QString& path, int box_count)
         return;
     auto* view = w.window.findChild<gl_widget*>("widget_opengl");
     const int picked = box_count - 1;
-    view->set_highlighted_box(picked);
+    // Picked as a click picks it, and drawn emphasised in every view, before the key.
+    QString paints;
+    time_until_repainted(w, [view, picked] {
+        view->set_highlighted_box(picked);
+        emit view->box_selected(picked + 1);
+        view->update();
+    }, paints);
     view->setFocus();
     int signals_seen = 0;
     QObject::connect(view, &gl_widget::box_selected, [&] { ++signals_seen; });
     const int height_before = view->current_session()->boxes[std::size_t(picked)]->position.py;
 
-    QString paints;
     const double idle_ms =
         time_until_repainted(w, [view] { QTest::keyClick(view, Qt::Key_Right); }, paints);
     const int fell = height_before - view->current_session()->boxes[std::size_t(picked)]->position.py;
