@@ -4,10 +4,14 @@
 #include "model/packing_check.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QXmlStreamReader>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <unordered_map>
 
@@ -285,22 +289,42 @@ private:
     QFile& file;
 };
 
+// Opened without blocking and checked on the open descriptor, not on the path: a FIFO or a
+// device would block in the open or never end, and a path checked before the open can be
+// swapped for one in between.
+bool open_regular_file(const QString& path, QFile& file, QString& error)
+{
+    if (path.isEmpty()) {
+        file.open(QIODevice::ReadOnly);  // fails, with the toolkit's own reason
+        error = file.errorString();
+        return false;
+    }
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = qt_error_string(errno);
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        error = QStringLiteral("file to open is not a regular file");
+        return false;
+    }
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 session_reader::result session_reader::read(const QString& path, mode m)
 {
     result out;
-    // A FIFO or a device would block in the open or never end: refuse it before opening.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
+    QFile file;
+    if (!open_regular_file(path, file, out.open_error)) {
         out.unreadable = true;
-        out.open_error = QStringLiteral("file to open is not a regular file");
-        return out;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        out.unreadable = true;
-        out.open_error = file.errorString();
         return out;
     }
     line_end_device text(file);
