@@ -861,8 +861,9 @@ void tst_view3d::cached_drawing_matches_plain_drawing_data()
     QTest::newRow("thin plate and thin bar") << scene_kind::thin_plate << 0 << 0 << QPoint(40, 10) << 240;
 }
 
-// The view keeps its vertex data between frames; a view drawing every face in immediate mode
-// must give the same frame, also after a move that makes the boxes settle.
+// The view keeps its vertex data and a copy of its frame between paints, and after a move or a
+// new emphasis draws again only around the boxes that changed; a view drawing every face in
+// immediate mode, whole, must give the same frame at every step.
 void tst_view3d::cached_drawing_matches_plain_drawing()
 {
     QFETCH(scene_kind, kind);
@@ -894,6 +895,12 @@ void tst_view3d::cached_drawing_matches_plain_drawing()
     image = frame(view);
     QVERIFY(image != expected);
     QVERIFY2(image == frame(reference), qPrintable(QStringLiteral("%1 pixels differ after the move").arg(differing_pixels(image, frame(reference)))));
+
+    // The emphasis passes to another box, as a pick makes it.
+    for (gl_widget* v : {static_cast<gl_widget*>(&view), static_cast<gl_widget*>(&reference)})
+        v->set_highlighted_box(highlighted + 1);
+    image = frame(view);
+    QVERIFY2(image == frame(reference), qPrintable(QStringLiteral("%1 pixels differ after the emphasis moved").arg(differing_pixels(image, frame(reference)))));
 }
 
 QTEST_MAIN(tst_view3d)

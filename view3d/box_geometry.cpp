@@ -76,13 +76,40 @@ void box_geometry::refresh(const session& s, int highlighted)
     }
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         const box_key key = key_of(*s.boxes[i], int(i) == highlighted);
-        if (!(key == keys_[i]))
+        if (!(key == keys_[i])) {
+            note_change(int(i));
             build_box(int(i), key);
+            note_change(int(i));
+        }
     }
+}
+
+box_geometry::changes box_geometry::take_changes()
+{
+    changes taken;
+    std::swap(taken, changes_);
+    changes_.everything = false;
+    return taken;
+}
+
+void box_geometry::note_change(int index)
+{
+    if (changes_.everything)
+        return;
+    // Changes that pile up unseen are cheaper redrawn whole.
+    if (changes_.cuboids.size() >= 2 * keys_.size()) {
+        changes_ = changes();
+        return;
+    }
+    cuboid c;
+    std::copy(lower(index), lower(index) + 3, c.lower);
+    std::copy(upper(index), upper(index) + 3, c.upper);
+    changes_.cuboids.push_back(c);
 }
 
 void box_geometry::rebuild_all(const session& s, int highlighted)
 {
+    changes_ = changes();
     session_ = &s;
     const dimension& c = *s.container;
     container_[0] = c.length();

@@ -11,10 +11,22 @@ struct session;
 // faces of four vertices per box in drawing order, with texture coordinates and colours, as
 // arrays that one draw call takes whole. A refresh before
 // each frame compares every box with what was built for it and rebuilds only the boxes that
-// moved, changed or gained or lost the emphasis, so a move costs one box, not the scene.
+// moved, changed or gained or lost the emphasis, so a move costs one box, not the scene; the
+// rebuilt boxes are kept as the changes a view redraws.
 class box_geometry {
 public:
     static constexpr int vertices_per_box = 24;
+
+    struct cuboid {
+        float lower[3];
+        float upper[3];
+    };
+    // What the refreshes since the last call changed: every rebuilt box's cuboid before and
+    // after, or everything at once (a new scene).
+    struct changes {
+        bool everything = true;
+        std::vector<cuboid> cuboids;
+    };
 
     // The corners a box is drawn between in the scene cuboid that stands for its container.
     static void corners(const dimension& container, const box& b, float lower[3], float upper[3]);
@@ -23,6 +35,7 @@ public:
     static float* put_face(int face, const float lower[3], const float upper[3], float* xyz);
 
     void refresh(const session& s, int highlighted);
+    changes take_changes();
 
     int box_count() const { return int(keys_.size()); }
     const float* lower(int index) const { return &corners_[std::size_t(index) * 6]; }
@@ -44,7 +57,10 @@ private:
     void rebuild_all(const session& s, int highlighted);
     void build_box(int index, const box_key& key);
 
+    void note_change(int index);
+
     const session* session_ = nullptr;
+    changes changes_;
     int container_[3] = {0, 0, 0};
     std::vector<box_key> keys_;
     std::vector<float> corners_;

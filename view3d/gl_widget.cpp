@@ -4,6 +4,7 @@
 #include "model/session.h"
 #include "view3d/cuboid_faces.h"
 #include "view3d/pick_candidates.h"
+#include "view3d/window_bounds.h"
 
 #include <GL/glu.h>
 #include <QImage>
@@ -13,6 +14,7 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <cmath>
 #include <iostream>
 #include <vector>
 
@@ -62,6 +64,17 @@ constexpr demonstration_box demonstration_boxes[] = {
     {{1.61f, -0.39f, -1.99f}, {2.8f, 0.4f, -1.6f}, {1.0f, 1.0f, 0.0f}},
 };
 
+// Column-major a times b.
+std::array<double, 16> multiplied(const std::array<double, 16>& a, const std::array<double, 16>& b)
+{
+    std::array<double, 16> product{};
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 4; ++row)
+            for (int k = 0; k < 4; ++k)
+                product[column * 4 + row] += a[k * 4 + row] * b[column * 4 + k];
+    return product;
+}
+
 // A fling of many notches at once must still leave a usable near plane: one notch away from
 // the eye at least, and one notch short of the far plane.
 float zoom_after_steps(float zoom, int steps)
@@ -91,6 +104,7 @@ gl_widget::~gl_widget()
     if (texture != 0 && isValid()) {
         makeCurrent();
         glDeleteTextures(1, &texture);
+        frame_.release();
     }
 }
 
@@ -171,6 +185,11 @@ void gl_widget::initializeGL()
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    // Outlines are the only lines. Their width is set before the first frame so that every
+    // frame sends the same commands: a width change within a frame splits the driver's vertex
+    // batches, and that moves the outline's pixels where it lies on its box's faces.
+    glLineWidth(3.0f);
+    frame_.forget();
 }
 
 void gl_widget::load_texture()
@@ -234,18 +253,76 @@ void gl_widget::paintEvent(QPaintEvent* event)
     QGLWidget::paintEvent(event);
 }
 
+// A copy of each frame is kept. When only some boxes changed since the last one (a pick, a
+// move), the window gets the copy back and the same scene is drawn again through a scissor
+// around them: the rasteriser, most of a frame's cost, then skips everything else, and every
+// pixel comes out as a whole frame would draw it.
 void gl_widget::paintGL()
 {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    const QSize size = viewport_size();
+    const bool kept = frame_.prepare(size);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
     apply_view_transform();
     if (current_session_)
-        draw_scene();
-    else
-        draw_demonstration_scene();
+        geometry_.refresh(*current_session_, highlighted_box_);
+    const QRect whole(QPoint(0, 0), size);
+    const QRect region = kept ? region_to_redraw(whole) : whole;
+    if (region != whole) {
+        frame_.restore();
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(region.x(), region.y(), region.width(), region.height());
+    }
+    if (!region.isEmpty()) {
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        if (current_session_)
+            draw_scene();
+        else
+            draw_demonstration_scene();
+    }
+    glDisable(GL_SCISSOR_TEST);
     glPopMatrix();
+    if (kept && !region.isEmpty())
+        frame_.save();
+}
+
+// The part of the kept frame (window pixels, y up) that no longer shows the scene: all of it
+// unless the frame holds the same session seen from the same eye, and then the rectangle
+// around the changed boxes before and after the change (their outline included), or nothing.
+QRect gl_widget::region_to_redraw(const QRect& whole)
+{
+    std::array<double, 16> transform;
+    std::array<double, 16> projection;
+    glGetDoublev(GL_MODELVIEW_MATRIX, transform.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    transform = multiplied(projection, transform);
+    const bool same_scene = frame_.holds_frame() && current_session_ &&
+                            current_session_ == drawn_session_ && transform == drawn_transform_;
+    drawn_session_ = current_session_;
+    drawn_transform_ = transform;
+    if (!current_session_)
+        return whole;
+    const box_geometry::changes changes = geometry_.take_changes();
+    if (!same_scene || changes.everything)
+        return whole;
+
+    constexpr int margin = 4;
+    const int viewport[4] = {0, 0, whole.width(), whole.height()};
+    QRect region;
+    for (const box_geometry::cuboid& c : changes.cuboids) {
+        window_bounds b;
+        if (!window_bounds::of_cuboid(c.lower, c.upper, transform, viewport, b))
+            return whole;
+        const auto pixel = [](double v, int limit) {
+            return int(std::clamp(v, -double(margin), double(limit + margin)));
+        };
+        region |= QRect(QPoint(pixel(std::floor(b.min_x), whole.width()) - margin,
+                               pixel(std::floor(b.min_y), whole.height()) - margin),
+                        QPoint(pixel(std::ceil(b.max_x), whole.width()) + margin,
+                               pixel(std::ceil(b.max_y), whole.height()) + margin));
+    }
+    return region & whole;
 }
 
 // The axis views keep a fixed zoom, stored here so that the next resize projects with it.
@@ -284,7 +361,6 @@ void gl_widget::draw_scene()
 {
     glColor3f(0.8f, 0.8f, 0.8f);
     draw_cuboid(container_lower, container_upper, cuboid_kind::container);
-    geometry_.refresh(*current_session_, highlighted_box_);
     const int count = geometry_.box_count();
     if (is_valid_box(highlighted_box_)) {
         for (int i = 0; i < count; ++i)

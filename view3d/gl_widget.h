@@ -1,9 +1,11 @@
 #pragma once
 
 #include "view3d/box_geometry.h"
+#include "view3d/kept_frame.h"
 
 #include <QGLWidget>
 #include <QPoint>
+#include <QRect>
 
 #include <array>
 #include <vector>
@@ -53,6 +55,7 @@ private:
     QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void apply_view_transform();
     void rotate_main_view() const;
+    QRect region_to_redraw(const QRect& whole);
     void draw_scene();
     void draw_box_face_by_face(int index);
     void draw_demonstration_scene();
@@ -80,4 +83,8 @@ private:
     int view_mode_ = 0;
     int highlighted_box_ = -1;
     box_geometry geometry_;
+    kept_frame frame_;
+    // What the kept frame shows.
+    const session* drawn_session_ = nullptr;
+    std::array<double, 16> drawn_transform_{};
 };

@@ -1,0 +1,96 @@
+#include "view3d/kept_frame.h"
+
+#include <QOpenGLContext>
+#include <QOpenGLExtraFunctions>
+
+namespace {
+
+GLuint window_framebuffer()
+{
+    return QOpenGLContext::currentContext()->defaultFramebufferObject();
+}
+
+QOpenGLExtraFunctions& gl()
+{
+    return *QOpenGLContext::currentContext()->extraFunctions();
+}
+
+}  // namespace
+
+bool kept_frame::prepare(QSize size)
+{
+    if (unavailable)
+        return false;
+    if (framebuffer == 0 || size != size_) {
+        release();
+        saves_ = 0;
+        if (!create(size)) {
+            release();
+            unavailable = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+// A sample-by-sample copy needs the same sample count on both sides. Depth is not kept: a
+// part drawn again is cleared and drawn whole, depth included.
+bool kept_frame::create(QSize size)
+{
+    QOpenGLExtraFunctions& f = gl();
+    GLint samples = 0;
+    f.glGetIntegerv(GL_SAMPLES, &samples);
+    if (size.isEmpty())
+        return false;
+    size_ = size;
+    f.glGenRenderbuffers(1, &color);
+    f.glBindRenderbuffer(GL_RENDERBUFFER, color);
+    f.glRenderbufferStorageMultisample(GL_RENDERBUFFER, samples, GL_RGBA8, size.width(),
+                                       size.height());
+    f.glGenFramebuffers(1, &framebuffer);
+    f.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    f.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, color);
+    GLint kept_samples = -1;
+    f.glGetIntegerv(GL_SAMPLES, &kept_samples);
+    const bool complete = f.glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE &&
+                          kept_samples == samples;
+    f.glBindFramebuffer(GL_FRAMEBUFFER, window_framebuffer());
+    return complete;
+}
+
+void kept_frame::save()
+{
+    copy(window_framebuffer(), framebuffer);
+    ++saves_;
+}
+
+void kept_frame::restore()
+{
+    copy(framebuffer, window_framebuffer());
+}
+
+void kept_frame::copy(GLuint from, GLuint to)
+{
+    QOpenGLExtraFunctions& f = gl();
+    f.glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
+    f.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
+    f.glBlitFramebuffer(0, 0, size_.width(), size_.height(), 0, 0, size_.width(),
+                        size_.height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    f.glBindFramebuffer(GL_FRAMEBUFFER, window_framebuffer());
+}
+
+void kept_frame::release()
+{
+    if (!QOpenGLContext::currentContext())
+        return;
+    QOpenGLExtraFunctions& f = gl();
+    f.glDeleteFramebuffers(1, &framebuffer);
+    f.glDeleteRenderbuffers(1, &color);
+    forget();
+}
+
+void kept_frame::forget()
+{
+    framebuffer = color = 0;
+    saves_ = 0;
+}

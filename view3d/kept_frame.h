@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QSize>
+
+#include <QtGui/qopengl.h>
+
+// A copy of a view's frame, its colour samples kept between paints: the window's own buffers
+// do not keep their content past a buffer swap. Every call needs the view's context current.
+class kept_frame {
+public:
+    kept_frame() = default;
+    kept_frame(const kept_frame&) = delete;
+    kept_frame& operator=(const kept_frame&) = delete;
+
+    // Makes the copy ready for a frame of this size, anew (and then holding nothing) when the
+    // size changed. False when the driver cannot keep a frame like the window's.
+    bool prepare(QSize size);
+    // True once the copy holds a frame of its size. The window's buffers can lag a frame
+    // behind a resize, so the first frame saved at a new size may be cut short; the second
+    // is whole.
+    bool holds_frame() const { return saves_ >= 2; }
+    // Copies the window's frame into the copy, and back; sample by sample, so that both
+    // resolve to the same pixels.
+    void save();
+    void restore();
+    void release();
+    // Drops the copy without deleting it, for a context that replaced the one it lived in.
+    void forget();
+
+private:
+    bool create(QSize size);
+    void copy(GLuint from, GLuint to);
+
+    GLuint framebuffer = 0;
+    GLuint color = 0;
+    QSize size_;
+    int saves_ = 0;
+    bool unavailable = false;
+};
