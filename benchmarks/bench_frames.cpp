@@ -1,5 +1,6 @@
 // Frame and pick costs of the 3D view on large scenes, against the plain drawing that walks
-// every face of every box in immediate mode and the selection pass over every box.
+// every face of every box in immediate mode and the selection pass over every box: whole
+// frames (the view turned before each) and frames after the emphasis moved.
 // Usage (headless): xvfb-run -a -s "-screen 0 1600x1200x24" ./bench_frames [BOXES...]
 // (default: 10000 100000)
 
@@ -17,6 +18,7 @@
 #include <sys/resource.h>
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <unordered_set>
 
@@ -65,14 +67,32 @@ double frame_ms(gl_widget& view)
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
-void time_frames(const char* what, gl_widget& view, int count)
+// change(i) runs before frame i (0 is the first frame), so that the view has something new
+// to draw.
+void time_frames(const char* what, gl_widget& view, int count,
+                 const std::function<void(int)>& change = [](int) {})
 {
+    change(0);
     const double first = frame_ms(view);
     double total = 0;
-    for (int i = 0; i < frames_timed; ++i)
+    for (int i = 1; i <= frames_timed; ++i) {
+        change(i);
         total += frame_ms(view);
-    std::printf("%7d boxes  %-22s first frame %8.1f ms   next frames %8.1f ms   peak RSS %7.1f MiB\n",
+    }
+    std::printf("%7d boxes  %-26s first frame %8.1f ms   next frames %8.1f ms   peak RSS %7.1f MiB\n",
                 count, what, first, total / frames_timed, peak_rss_mib());
+}
+
+// Turns the view by one degree, as a one-pixel drag with the right button does.
+void turn(gl_widget& view, int step)
+{
+    const QPoint from(100 + step, 100);
+    QMouseEvent press(QEvent::MouseButtonPress, from, Qt::RightButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &press);
+    QMouseEvent move(QEvent::MouseMove, from + QPoint(1, 0), Qt::NoButton, Qt::RightButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &move);
+    QMouseEvent release(QEvent::MouseButtonRelease, from + QPoint(1, 0), Qt::RightButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(&view, &release);
 }
 
 bool show(gl_widget& view, session* s)
@@ -128,9 +148,13 @@ int main(int argc, char** argv)
         gl_widget view;
         if (!show(view, s.get()))
             return 1;
-        time_frames("view", view, count);
+        time_frames("view, turned each frame", view, count, [&view](int i) { turn(view, i); });
         view.set_highlighted_box(3);
-        time_frames("view, one box emphasised", view, count);
+        time_frames("view, emphasised, turned", view, count, [&view](int i) { turn(view, i); });
+        // As after a pick: the emphasis passes to another box, the frame is drawn again
+        // only around the two.
+        time_frames("view, emphasis passes on", view, count,
+                    [&view](int i) { view.set_highlighted_box(4 + i); });
         time_pick(view, count);
     }
     return 0;
