@@ -38,10 +38,11 @@ constexpr GLuint container_name = 0;
 
 void emit_face(int face, const float lower[3], const float upper[3])
 {
-    for (const face_vertex& v : cuboid_faces[face]) {
-        glTexCoord2f(v.s, v.t);
-        glVertex3f(v.high_x ? upper[0] : lower[0], v.high_y ? upper[1] : lower[1],
-                   v.high_z ? upper[2] : lower[2]);
+    float xyz[vertices_per_face * 3];
+    box_geometry::put_face(face, lower, upper, xyz);
+    for (int vertex = 0; vertex < vertices_per_face; ++vertex) {
+        glTexCoord2f(cuboid_faces[face][vertex].s, cuboid_faces[face][vertex].t);
+        glVertex3fv(xyz + 3 * vertex);
     }
 }
 
