@@ -186,8 +186,8 @@ void gl_widget::initializeGL()
     glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
     glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    // Outlines are the only lines. Their width is set before the first frame so that every
-    // frame sends the same commands: a width change within a frame splits the driver's vertex
+    // Outlines are the only lines, three pixels wide. The width is set once, before the first
+    // frame, so that every frame sends the same commands: a width change within a frame splits the driver's vertex
     // batches, and that moves the outline's pixels where it lies on its box's faces.
     glLineWidth(3.0f);
     frame_.forget();
@@ -293,11 +293,7 @@ void gl_widget::paintGL()
 // around the changed boxes before and after the change (their outline included), or nothing.
 QRect gl_widget::region_to_redraw(const QRect& whole)
 {
-    std::array<double, 16> transform;
-    std::array<double, 16> projection;
-    glGetDoublev(GL_MODELVIEW_MATRIX, transform.data());
-    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-    transform = multiplied(projection, transform);
+    const std::array<double, 16> transform = current_transform();
     const bool same_scene = frame_.holds_frame() && current_session_ &&
                             current_session_ == drawn_session_ && transform == drawn_transform_;
     drawn_session_ = current_session_;
@@ -310,14 +306,14 @@ QRect gl_widget::region_to_redraw(const QRect& whole)
 
     constexpr int margin = 4;
     const int viewport[4] = {0, 0, whole.width(), whole.height()};
+    const auto pixel = [](double v, int limit) {
+        return int(std::clamp(v, -double(margin), double(limit + margin)));
+    };
     QRect region;
     for (const box_geometry::cuboid& c : changes.cuboids) {
         window_bounds b;
         if (!window_bounds::of_cuboid(c.lower, c.upper, transform, viewport, b))
             return whole;
-        const auto pixel = [](double v, int limit) {
-            return int(std::clamp(v, -double(margin), double(limit + margin)));
-        };
         region |= QRect(QPoint(pixel(std::floor(b.min_x), whole.width()) - margin,
                                pixel(std::floor(b.min_y), whole.height()) - margin),
                         QPoint(pixel(std::ceil(b.max_x), whole.width()) + margin,
@@ -409,7 +405,6 @@ void gl_widget::draw_cuboid(const float lower[3], const float upper[3], cuboid_k
         glEnd();
         break;
     case cuboid_kind::outline:
-        glLineWidth(3.0f);
         glBegin(GL_LINE_STRIP);
         emit_all_faces(lower, upper);
         glEnd();
@@ -485,20 +480,27 @@ void gl_widget::pick_at(const QPointF& device_pos)
     update();
 }
 
-// The main view's projection and transform without a pick matrix, as the frame draws them.
+// The main view's projection and transform without a pick matrix, as the frame draws them;
+// the model-view matrix is the identity between paints.
 std::array<double, 16> gl_widget::main_view_transform()
 {
-    std::array<double, 16> transform;
-    glMatrixMode(GL_PROJECTION);
+    glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    glLoadIdentity();
-    const QSize size = viewport_size();
-    multiply_frustum(size.width(), size.height());
-    glTranslatef(-2.0f, 0.0f, -9.0f);
-    rotate_main_view();
-    glGetDoublev(GL_PROJECTION_MATRIX, transform.data());
+    apply_view_transform();
+    const std::array<double, 16> transform = current_transform();
     glPopMatrix();
     return transform;
+}
+
+// The projection times the model-view matrix, column-major: the window position of a scene
+// point as the next draw call would place it.
+std::array<double, 16> gl_widget::current_transform() const
+{
+    std::array<double, 16> model_view;
+    std::array<double, 16> projection;
+    glGetDoublev(GL_MODELVIEW_MATRIX, model_view.data());
+    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
+    return multiplied(projection, model_view);
 }
 
 // The selection pass draws from vertex arrays only: in selection mode Mesa never frees the
@@ -520,10 +522,8 @@ void gl_widget::draw_scene_for_selection(const std::vector<int>& candidates)
         glLoadName(GLuint(index + 1));
         const GLint first = index * box_geometry::vertices_per_box;
         glDrawArrays(GL_QUADS, first, box_geometry::vertices_per_box);
-        if (index == highlighted_box_) {
-            glLineWidth(3.0f);
+        if (index == highlighted_box_)
             glDrawArrays(GL_LINE_STRIP, first, box_geometry::vertices_per_box);
-        }
     }
     glDisableClientState(GL_VERTEX_ARRAY);
 }

@@ -64,6 +64,7 @@ private:
 
     void pick_at(const QPointF& device_pos);
     std::array<double, 16> main_view_transform();
+    std::array<double, 16> current_transform() const;
     void draw_scene_for_selection(const std::vector<int>& candidates);
     void process_hits(int count, const GLuint* buffer);
 

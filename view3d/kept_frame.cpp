@@ -37,11 +37,11 @@ bool kept_frame::prepare(QSize size)
 // part drawn again is cleared and drawn whole, depth included.
 bool kept_frame::create(QSize size)
 {
+    if (size.isEmpty())
+        return false;
     QOpenGLExtraFunctions& f = gl();
     GLint samples = 0;
     f.glGetIntegerv(GL_SAMPLES, &samples);
-    if (size.isEmpty())
-        return false;
     size_ = size;
     f.glGenRenderbuffers(1, &color);
     f.glBindRenderbuffer(GL_RENDERBUFFER, color);
