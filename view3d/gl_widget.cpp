@@ -27,43 +27,8 @@ QGLFormat multisample_format()
     return format;
 }
 
-// Every container is drawn as this one cuboid, whatever its extents.
-constexpr float container_lower[3] = {0.0f, -0.8f, -2.0f};
-constexpr float container_upper[3] = {4.0f, 0.8f, 0.0f};
-
-constexpr double far_plane = 100.0;
-
 constexpr GLuint no_name = 4294967295u;
 constexpr GLuint container_name = 0;
-
-void emit_face(int face, const float lower[3], const float upper[3])
-{
-    float xyz[vertices_per_face * 3];
-    box_geometry::put_face(face, lower, upper, xyz);
-    for (int vertex = 0; vertex < vertices_per_face; ++vertex) {
-        glTexCoord2f(cuboid_faces[face][vertex].s, cuboid_faces[face][vertex].t);
-        glVertex3fv(xyz + 3 * vertex);
-    }
-}
-
-void emit_all_faces(const float lower[3], const float upper[3])
-{
-    for (int face = 0; face < faces_per_cuboid; ++face)
-        emit_face(face, lower, upper);
-}
-
-struct demonstration_box {
-    float lower[3];
-    float upper[3];
-    float color[3];
-};
-
-constexpr demonstration_box demonstration_boxes[] = {
-    {{0.01f, -0.79f, -1.99f}, {0.6f, -0.3f, -1.0f}, {0.0f, 0.0f, 0.9f}},
-    {{0.61f, -0.79f, -1.99f}, {1.6f, 0.4f, -0.4f}, {0.9f, 0.0f, 0.0f}},
-    {{1.61f, -0.79f, -1.99f}, {3.0f, -0.4f, -1.2f}, {0.0f, 1.0f, 0.0f}},
-    {{1.61f, -0.39f, -1.99f}, {2.8f, 0.4f, -1.6f}, {1.0f, 1.0f, 0.0f}},
-};
 
 // Column-major a times b.
 std::array<double, 16> multiplied(const std::array<double, 16>& a, const std::array<double, 16>& b)
@@ -82,18 +47,7 @@ float zoom_after_steps(float zoom, int steps)
 {
     constexpr double notch = 0.2;
     const double zoomed = double(zoom) + notch * steps;
-    return float(std::clamp(zoomed, notch, far_plane - notch));
-}
-
-// The near-plane distance of each axis view; the main view's is left to the wheel.
-void store_fixed_zoom(int mode, float& zoom)
-{
-    switch (mode) {
-    case 1: zoom = 7.5f; break;
-    case 2: zoom = 4.5f; break;
-    case 3: zoom = 5.5f; break;
-    default: break;
-    }
+    return float(std::clamp(zoomed, notch, scene_drawing::far_plane - notch));
 }
 
 }  // namespace
@@ -102,9 +56,9 @@ gl_widget::gl_widget(QWidget* parent) : QGLWidget(multisample_format(), parent) 
 
 gl_widget::~gl_widget()
 {
-    if (texture != 0 && isValid()) {
+    if (isValid()) {
         makeCurrent();
-        glDeleteTextures(1, &texture);
+        scene_.release();
         frame_.release();
     }
 }
@@ -113,8 +67,7 @@ gl_widget::~gl_widget()
 // its first projection is built before its first paint.
 void gl_widget::set_view_mode(int mode)
 {
-    view_mode_ = mode;
-    store_fixed_zoom(mode, zoom_);
+    eye_.set_mode(mode);
 }
 
 // ---- Navigation -------------------------------------------------------------------------
@@ -123,7 +76,7 @@ void gl_widget::mousePressEvent(QMouseEvent* event)
 {
     last_mouse_pos = event->pos();
     // The viewport is in device pixels, the event in logical ones.
-    if (current_session_ && view_mode_ == 0 && event->button() == Qt::LeftButton)
+    if (current_session_ && eye_.mode == 0 && event->button() == Qt::LeftButton)
         pick_at(QPointF(event->pos()) * devicePixelRatioF());
 }
 
@@ -131,11 +84,11 @@ void gl_widget::mouseMoveEvent(QMouseEvent* event)
 {
     const int dx = event->x() - last_mouse_pos.x();
     const int dy = event->y() - last_mouse_pos.y();
-    if (view_mode_ == 0 && (event->buttons() & (Qt::LeftButton | Qt::RightButton))) {
+    if (eye_.mode == 0 && (event->buttons() & (Qt::LeftButton | Qt::RightButton))) {
         // Left turns one way, right the other; with both held the left button wins.
         const int sign = (event->buttons() & Qt::LeftButton) ? 1 : -1;
-        rot_x_ += sign * dy;
-        rot_y_ += sign * dx;
+        eye_.rot_x += sign * dy;
+        eye_.rot_y += sign * dx;
         update();
     }
     last_mouse_pos = event->pos();
@@ -145,14 +98,14 @@ void gl_widget::wheelEvent(QWheelEvent* event)
 {
     // Accepted in every case, so that the wheel never scrolls a parent widget.
     event->accept();
-    if (!current_session_ || view_mode_ != 0)
+    if (!current_session_ || eye_.mode != 0)
         return;
-    std::cout << "zoom = " << double(zoom_) << std::endl;
+    std::cout << "zoom = " << double(eye_.zoom) << std::endl;
     const int steps = event->angleDelta().y() / 120;
     // The limits are tested before the change, so one step may go just past them.
-    if ((zoom_ <= 1.0f && steps < 0) || (zoom_ > 6.0f && steps > 0))
+    if ((eye_.zoom <= 1.0f && steps < 0) || (eye_.zoom > 6.0f && steps > 0))
         return;
-    zoom_ = zoom_after_steps(zoom_, steps);
+    eye_.zoom = zoom_after_steps(eye_.zoom, steps);
     makeCurrent();
     const QSize size = viewport_size();
     set_projection(size.width(), size.height());
@@ -179,51 +132,15 @@ void gl_widget::keyPressEvent(QKeyEvent* event)
 
 void gl_widget::initializeGL()
 {
-    load_texture();
-    glShadeModel(GL_SMOOTH);
-    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
-    glClearDepth(1.0);
-    glEnable(GL_DEPTH_TEST);
-    glEnable(GL_TEXTURE_2D);
-    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
-    // Outlines are the only lines, three pixels wide. The width is set once, before the first
-    // frame, so that every frame sends the same commands: a width change within a frame splits the driver's vertex
-    // batches, and that moves the outline's pixels where it lies on its box's faces.
-    glLineWidth(3.0f);
+    scene_.set_up();
     frame_.forget();
-}
-
-void gl_widget::load_texture()
-{
-    QImage image;
-    if (!image.load(QStringLiteral(":/textures/image/t1.jpg"))) {
-        image = QImage(128, 128, QImage::Format_RGB32);
-        image.fill(QColor(128, 128, 128));
-    }
-    const QImage converted = convertToGLFormat(image);
-    glGenTextures(1, &texture);
-    glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, 3, converted.width(), converted.height(), 0, GL_RGBA,
-                 GL_UNSIGNED_BYTE, converted.bits());
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
 }
 
 void gl_widget::set_projection(int width, int height)
 {
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    multiply_frustum(width, height);
-}
-
-// The near plane's vertical extent is fixed; the horizontal one grows only in whole
-// multiples of the height, so most wide views are stretched rather than widened.
-void gl_widget::multiply_frustum(int width, int height) const
-{
-    height = std::max(height, 1);
-    const float half_width = height > width ? 1.1547005f
-                                            : float(0.5773502691896257 * 2 * (width / height));
-    glFrustum(-half_width, half_width, -0.8660254, 0.8660254, zoom_, far_plane);
+    scene_drawing::multiply_frustum(eye_.zoom, width, height);
 }
 
 QSize gl_widget::viewport_size() const
@@ -268,7 +185,7 @@ void gl_widget::paintGL()
     glLoadIdentity();
     apply_view_transform();
     if (current_session_)
-        geometry_.refresh(*current_session_, highlighted_box_);
+        scene_.geometry().refresh(*current_session_, highlighted_box_);
     const QRect whole(QPoint(0, 0), size);
     const QRect region = kept ? region_to_redraw(whole) : whole;
     if (region != whole) {
@@ -278,10 +195,7 @@ void gl_widget::paintGL()
     }
     if (!region.isEmpty()) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        if (current_session_)
-            draw_scene();
-        else
-            draw_demonstration_scene();
+        scene_.draw(current_session_, highlighted_box_, eye_.mode);
     }
     glDisable(GL_SCISSOR_TEST);
     glPopMatrix();
@@ -312,7 +226,7 @@ QRect gl_widget::region_to_redraw(const QRect& whole)
     drawn_transform_ = transform;
     if (!current_session_)
         return whole;
-    const box_geometry::changes changes = geometry_.take_changes();
+    const box_geometry::changes changes = scene_.geometry().take_changes();
     if (!same_scene || changes.everything)
         return whole;
 
@@ -337,115 +251,8 @@ QRect gl_widget::region_to_redraw(const QRect& whole)
 // The axis views keep a fixed zoom, stored here so that the next resize projects with it.
 void gl_widget::apply_view_transform()
 {
-    store_fixed_zoom(view_mode_, zoom_);
-    glTranslatef(-2.0f, 0.0f, -9.0f);
-    switch (view_mode_) {
-    case 0: rotate_main_view(); break;
-    case 1:
-        glTranslatef(0.65f, 0.15f, -4.0f);
-        glRotatef(275.0f, 0.0f, 1.0f, 0.0f);
-        break;
-    case 2: glRotatef(5.0f, 1.0f, 0.0f, 0.0f); break;
-    case 3:
-        glTranslatef(0.0f, -1.0f, -2.0f);
-        glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
-        break;
-    default: break;
-    }
-}
-
-void gl_widget::rotate_main_view() const
-{
-    glRotatef(float(rot_x_), 1.0f, 0.0f, 0.0f);
-    glRotatef(float(rot_y_), 0.0f, 1.0f, 0.0f);
-    glRotatef(float(rot_z_), 0.0f, 0.0f, 1.0f);
-}
-
-// Without an emphasised box, the boxes come from vertex arrays kept between frames, in list
-// order and each box's faces in face-table order: the frame is the one that drawing face by
-// face gives, at about half its cost. Arrays round some depths differently in the last bit,
-// which only the outline, lying on faces, can show (two pixels in a frame), so with an
-// emphasised box every box is drawn face by face from the cached corners.
-void gl_widget::draw_scene()
-{
-    glColor3f(0.8f, 0.8f, 0.8f);
-    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
-    const int count = geometry_.box_count();
-    if (is_valid_box(highlighted_box_)) {
-        for (int i = 0; i < count; ++i)
-            draw_box_face_by_face(i);
-        return;
-    }
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
-    glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
-    glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
-    glDrawArrays(GL_QUADS, 0, count * box_geometry::vertices_per_box);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-}
-
-void gl_widget::draw_box_face_by_face(int index)
-{
-    glColor3fv(geometry_.colors() + std::size_t(index) * box_geometry::vertices_per_box * 3);
-    draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::box);
-    if (index == highlighted_box_) {
-        glColor3f(0.0f, 0.9f, 0.0f);
-        draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::outline);
-    }
-}
-
-void gl_widget::draw_demonstration_scene()
-{
-    glColor3f(0.8f, 0.8f, 0.8f);
-    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
-    for (const demonstration_box& b : demonstration_boxes) {
-        glColor3fv(b.color);
-        draw_cuboid(b.lower, b.upper, cuboid_kind::box);
-    }
-}
-
-void gl_widget::draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind)
-{
-    switch (kind) {
-    case cuboid_kind::box:
-        glBegin(GL_QUADS);
-        emit_all_faces(lower, upper);
-        glEnd();
-        break;
-    case cuboid_kind::outline:
-        glBegin(GL_LINE_STRIP);
-        emit_all_faces(lower, upper);
-        glEnd();
-        break;
-    case cuboid_kind::container:
-        if (view_mode_ == 0)
-            draw_container_walls(lower, upper);
-        glBegin(GL_QUADS);
-        emit_face(floor_face, lower, upper);
-        glEnd();
-        break;
-    }
-}
-
-// The two back walls, translucent and leaving the depth buffer alone so that boxes behind
-// them still show.
-void gl_widget::draw_container_walls(const float lower[3], const float upper[3])
-{
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    glDepthMask(GL_FALSE);
-    glColor4f(0.8f, 0.8f, 0.8f, 0.35f);
-    glBegin(GL_QUADS);
-    emit_face(left_face, lower, upper);
-    emit_face(back_face, lower, upper);
-    glEnd();
-    glDepthMask(GL_TRUE);
-    glDisable(GL_BLEND);
-    glColor3f(0.8f, 0.8f, 0.8f);
+    eye_.set_mode(eye_.mode);
+    scene_drawing::multiply_view_transform(eye_);
 }
 
 // ---- Picking ----------------------------------------------------------------------------
@@ -459,11 +266,12 @@ void gl_widget::pick_at(const QPointF& device_pos)
     glGetIntegerv(GL_VIEWPORT, viewport);
     const double pick_x = device_pos.x();
     const double pick_y = viewport[3] - device_pos.y();
-    geometry_.refresh(*current_session_, highlighted_box_);
+    box_geometry& geometry = scene_.geometry();
+    geometry.refresh(*current_session_, highlighted_box_);
     // Only the boxes that can lie under the cursor are drawn, in list order, so the hit
     // records are those of the whole scene; the selection mode's cost follows the names drawn.
     const std::vector<int> candidates =
-        pick_candidates(geometry_, main_view_transform(), viewport, pick_x, pick_y);
+        pick_candidates(geometry, main_view_transform(), viewport, pick_x, pick_y);
 
     // One record of 4 words for the container and for every candidate, so that a click on a
     // tall stack cannot overflow the buffer.
@@ -477,11 +285,11 @@ void gl_widget::pick_at(const QPointF& device_pos)
     glPushMatrix();
     glLoadIdentity();
     gluPickMatrix(pick_x, pick_y, 1.0, 1.0, viewport);
-    multiply_frustum(viewport[2], viewport[3]);
+    scene_drawing::multiply_frustum(eye_.zoom, viewport[2], viewport[3]);
     // The model-view matrix is the identity between paints, so the main view's transform
     // goes on the projection matrix.
     glTranslatef(-2.0f, 0.0f, -9.0f);
-    rotate_main_view();
+    scene_drawing::rotate_main_view(eye_);
     draw_scene_for_selection(candidates);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -521,15 +329,14 @@ std::array<double, 16> gl_widget::current_transform() const
 void gl_widget::draw_scene_for_selection(const std::vector<int>& candidates)
 {
     float container[3 * vertices_per_face * 3];
-    float* end = box_geometry::put_face(left_face, container_lower, container_upper, container);
-    end = box_geometry::put_face(back_face, container_lower, container_upper, end);
-    box_geometry::put_face(floor_face, container_lower, container_upper, end);
+    scene_drawing::put_container_faces(container);
+    const box_geometry& geometry = scene_.geometry();
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, container);
     glLoadName(container_name);
     glDrawArrays(GL_QUADS, 0, 3 * vertices_per_face);
-    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
+    glVertexPointer(3, GL_FLOAT, 0, geometry.positions());
     for (int index : candidates) {
         glLoadName(GLuint(index + 1));
         const GLint first = index * box_geometry::vertices_per_box;
@@ -572,7 +379,7 @@ bool gl_widget::is_valid_box(int index) const
 
 void gl_widget::move_highlighted_box(int direction)
 {
-    if (!current_session_ || view_mode_ != 0 || !is_valid_box(highlighted_box_))
+    if (!current_session_ || eye_.mode != 0 || !is_valid_box(highlighted_box_))
         return;
     if (can_move(direction, highlighted_box_))
         move_box(direction, highlighted_box_);

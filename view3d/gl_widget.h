@@ -1,7 +1,8 @@
 #pragma once
 
-#include "view3d/box_geometry.h"
 #include "view3d/kept_frame.h"
+#include "view3d/scene_drawing.h"
+#include "view3d/view_eye.h"
 
 #include <QGLWidget>
 #include <QPoint>
@@ -24,14 +25,14 @@ public:
     // Writing these does not repaint; the writer calls updateGL().
     session* current_session() const { return current_session_; }
     void set_current_session(session* s) { current_session_ = s; }
-    int view_mode() const { return view_mode_; }
+    int view_mode() const { return eye_.mode; }
     void set_view_mode(int mode);
     int highlighted_box() const { return highlighted_box_; }
     void set_highlighted_box(int index) { highlighted_box_ = index; }
 
-    int rot_x() const { return rot_x_; }
-    int rot_y() const { return rot_y_; }
-    float zoom() const { return zoom_; }
+    int rot_x() const { return eye_.rot_x; }
+    int rot_y() const { return eye_.rot_y; }
+    float zoom() const { return eye_.zoom; }
 
 signals:
     void box_selected(int number);  // index of the highlighted box plus one
@@ -47,21 +48,11 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    enum class cuboid_kind { box, outline, container };
-
-    void load_texture();
     void set_projection(int width, int height);
-    void multiply_frustum(int width, int height) const;
     QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void apply_view_transform();
-    void rotate_main_view() const;
     void present_at_new_size(QSize size);
     QRect region_to_redraw(const QRect& whole);
-    void draw_scene();
-    void draw_box_face_by_face(int index);
-    void draw_demonstration_scene();
-    void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind);
-    void draw_container_walls(const float lower[3], const float upper[3]);
 
     void pick_at(const QPointF& device_pos);
     std::array<double, 16> main_view_transform();
@@ -75,16 +66,11 @@ private:
     void settle_boxes();
     bool is_valid_box(int index) const;
 
-    int rot_x_ = 35;
-    int rot_y_ = 345;
-    int rot_z_ = 0;
-    float zoom_ = 2.6f;
-    GLuint texture = 0;
+    view_eye eye_;
     QPoint last_mouse_pos;
     session* current_session_ = nullptr;
-    int view_mode_ = 0;
     int highlighted_box_ = -1;
-    box_geometry geometry_;
+    scene_drawing scene_;
     kept_frame frame_;
     QSize presented_size_;  // of the window's buffers at the last swap
     // What the kept frame shows.

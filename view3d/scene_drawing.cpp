@@ -1,0 +1,225 @@
+#include "view3d/scene_drawing.h"
+
+#include "view3d/cuboid_faces.h"
+#include "view3d/view_eye.h"
+
+#include <QColor>
+#include <QImage>
+
+#include <algorithm>
+
+namespace {
+
+void emit_face(int face, const float lower[3], const float upper[3])
+{
+    float xyz[vertices_per_face * 3];
+    box_geometry::put_face(face, lower, upper, xyz);
+    for (int vertex = 0; vertex < vertices_per_face; ++vertex) {
+        glTexCoord2f(cuboid_faces[face][vertex].s, cuboid_faces[face][vertex].t);
+        glVertex3fv(xyz + 3 * vertex);
+    }
+}
+
+void emit_all_faces(const float lower[3], const float upper[3])
+{
+    for (int face = 0; face < faces_per_cuboid; ++face)
+        emit_face(face, lower, upper);
+}
+
+struct demonstration_box {
+    float lower[3];
+    float upper[3];
+    float color[3];
+};
+
+constexpr demonstration_box demonstration_boxes[] = {
+    {{0.01f, -0.79f, -1.99f}, {0.6f, -0.3f, -1.0f}, {0.0f, 0.0f, 0.9f}},
+    {{0.61f, -0.79f, -1.99f}, {1.6f, 0.4f, -0.4f}, {0.9f, 0.0f, 0.0f}},
+    {{1.61f, -0.79f, -1.99f}, {3.0f, -0.4f, -1.2f}, {0.0f, 1.0f, 0.0f}},
+    {{1.61f, -0.39f, -1.99f}, {2.8f, 0.4f, -1.6f}, {1.0f, 1.0f, 0.0f}},
+};
+
+// Rows bottom up and bytes in R, G, B, A order, as glTexImage2D reads them.
+QImage texture_image()
+{
+    QImage image;
+    if (!image.load(QStringLiteral(":/textures/image/t1.jpg"))) {
+        image = QImage(128, 128, QImage::Format_RGB32);
+        image.fill(QColor(128, 128, 128));
+    }
+    return image.convertToFormat(QImage::Format_RGBA8888).mirrored();
+}
+
+}  // namespace
+
+void scene_drawing::set_up()
+{
+    load_texture();
+    glShadeModel(GL_SMOOTH);
+    glClearColor(0.0f, 0.0f, 0.0f, 0.0f);
+    glClearDepth(1.0);
+    glEnable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    // Outlines are the only lines, three pixels wide. The width is set once, before the first
+    // frame, so that every frame sends the same commands: a width change within a frame splits
+    // the driver's vertex batches, and that moves the outline's pixels where it lies on its
+    // box's faces.
+    glLineWidth(3.0f);
+}
+
+void scene_drawing::load_texture()
+{
+    const QImage image = texture_image();
+    glGenTextures(1, &texture_);
+    glBindTexture(GL_TEXTURE_2D, texture_);
+    glTexImage2D(GL_TEXTURE_2D, 0, 3, image.width(), image.height(), 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, image.constBits());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+}
+
+void scene_drawing::release()
+{
+    if (texture_ != 0)
+        glDeleteTextures(1, &texture_);
+    texture_ = 0;
+}
+
+// The near plane's vertical extent is fixed; the horizontal one grows only in whole
+// multiples of the height, so most wide views are stretched rather than widened.
+void scene_drawing::multiply_frustum(float zoom, int width, int height)
+{
+    height = std::max(height, 1);
+    const float half_width = height > width ? 1.1547005f
+                                            : float(0.5773502691896257 * 2 * (width / height));
+    glFrustum(-half_width, half_width, -0.8660254, 0.8660254, zoom, far_plane);
+}
+
+void scene_drawing::multiply_view_transform(const view_eye& eye)
+{
+    glTranslatef(-2.0f, 0.0f, -9.0f);
+    switch (eye.mode) {
+    case 0: rotate_main_view(eye); break;
+    case 1:
+        glTranslatef(0.65f, 0.15f, -4.0f);
+        glRotatef(275.0f, 0.0f, 1.0f, 0.0f);
+        break;
+    case 2: glRotatef(5.0f, 1.0f, 0.0f, 0.0f); break;
+    case 3:
+        glTranslatef(0.0f, -1.0f, -2.0f);
+        glRotatef(90.0f, 1.0f, 0.0f, 0.0f);
+        break;
+    default: break;
+    }
+}
+
+void scene_drawing::rotate_main_view(const view_eye& eye)
+{
+    glRotatef(float(eye.rot_x), 1.0f, 0.0f, 0.0f);
+    glRotatef(float(eye.rot_y), 0.0f, 1.0f, 0.0f);
+    glRotatef(float(eye.rot_z), 0.0f, 0.0f, 1.0f);
+}
+
+float* scene_drawing::put_container_faces(float* xyz)
+{
+    xyz = box_geometry::put_face(left_face, container_lower, container_upper, xyz);
+    xyz = box_geometry::put_face(back_face, container_lower, container_upper, xyz);
+    return box_geometry::put_face(floor_face, container_lower, container_upper, xyz);
+}
+
+void scene_drawing::draw(const session* s, int highlighted, int view_mode)
+{
+    if (s)
+        draw_session(highlighted, view_mode);
+    else
+        draw_demonstration_scene(view_mode);
+}
+
+// Without an emphasised box, the boxes come from vertex arrays kept between frames, in list
+// order and each box's faces in face-table order: the frame is the one that drawing face by
+// face gives, at about half its cost. Arrays round some depths differently in the last bit,
+// which only the outline, lying on faces, can show (two pixels in a frame), so with an
+// emphasised box every box is drawn face by face from the cached corners.
+void scene_drawing::draw_session(int highlighted, int view_mode)
+{
+    glColor3f(0.8f, 0.8f, 0.8f);
+    draw_cuboid(container_lower, container_upper, cuboid_kind::container, view_mode);
+    const int count = geometry_.box_count();
+    if (highlighted >= 0 && highlighted < count) {
+        for (int i = 0; i < count; ++i)
+            draw_box_face_by_face(i, highlighted);
+        return;
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
+    glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
+    glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
+    glDrawArrays(GL_QUADS, 0, count * box_geometry::vertices_per_box);
+    glDisableClientState(GL_COLOR_ARRAY);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
+}
+
+void scene_drawing::draw_box_face_by_face(int index, int highlighted)
+{
+    glColor3fv(geometry_.colors() + std::size_t(index) * box_geometry::vertices_per_box * 3);
+    draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::box, 0);
+    if (index == highlighted) {
+        glColor3f(0.0f, 0.9f, 0.0f);
+        draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::outline, 0);
+    }
+}
+
+void scene_drawing::draw_demonstration_scene(int view_mode)
+{
+    glColor3f(0.8f, 0.8f, 0.8f);
+    draw_cuboid(container_lower, container_upper, cuboid_kind::container, view_mode);
+    for (const demonstration_box& b : demonstration_boxes) {
+        glColor3fv(b.color);
+        draw_cuboid(b.lower, b.upper, cuboid_kind::box, view_mode);
+    }
+}
+
+void scene_drawing::draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind,
+                                int view_mode)
+{
+    switch (kind) {
+    case cuboid_kind::box:
+        glBegin(GL_QUADS);
+        emit_all_faces(lower, upper);
+        glEnd();
+        break;
+    case cuboid_kind::outline:
+        glBegin(GL_LINE_STRIP);
+        emit_all_faces(lower, upper);
+        glEnd();
+        break;
+    case cuboid_kind::container:
+        if (view_mode == 0)
+            draw_container_walls(lower, upper);
+        glBegin(GL_QUADS);
+        emit_face(floor_face, lower, upper);
+        glEnd();
+        break;
+    }
+}
+
+// The two back walls, translucent and leaving the depth buffer alone so that boxes behind
+// them still show.
+void scene_drawing::draw_container_walls(const float lower[3], const float upper[3])
+{
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+    glDepthMask(GL_FALSE);
+    glColor4f(0.8f, 0.8f, 0.8f, 0.35f);
+    glBegin(GL_QUADS);
+    emit_face(left_face, lower, upper);
+    emit_face(back_face, lower, upper);
+    glEnd();
+    glDepthMask(GL_TRUE);
+    glDisable(GL_BLEND);
+    glColor3f(0.8f, 0.8f, 0.8f);
+}

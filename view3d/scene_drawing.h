@@ -1,0 +1,61 @@
+#pragma once
+
+#include "view3d/box_geometry.h"
+
+#include <QtGui/qopengl.h>
+
+struct session;
+struct view_eye;
+
+// What a view shows, drawn on whichever OpenGL context is current: the container, the boxes
+// with the emphasised one outlined, or the demonstration scene when there is no session. The
+// window's views and the pictures drawn without a window share it, so both draw the same
+// frame of the same scene.
+class scene_drawing {
+public:
+    // The far plane of every view.
+    static constexpr double far_plane = 100.0;
+    // Every container is drawn as this one cuboid, whatever its extents.
+    static constexpr float container_lower[3] = {0.0f, -0.8f, -2.0f};
+    static constexpr float container_upper[3] = {4.0f, 0.8f, 0.0f};
+
+    scene_drawing() = default;
+    scene_drawing(const scene_drawing&) = delete;
+    scene_drawing& operator=(const scene_drawing&) = delete;
+
+    // Once for each new context, before its first frame: the state every frame relies on and
+    // the boxes' texture.
+    void set_up();
+    // Frees the texture; the context it was made in must be current.
+    void release();
+
+    // Multiply the current matrix: the projection of a view of this size in pixels, the
+    // eye's transform, and the main view's turn alone.
+    static void multiply_frustum(float zoom, int width, int height);
+    static void multiply_view_transform(const view_eye& eye);
+    static void rotate_main_view(const view_eye& eye);
+    // The faces of the container a pick can hit (the two back walls and the floor), as
+    // put_face writes them; returns the end of what it wrote.
+    static float* put_container_faces(float* xyz);
+
+    // The boxes' vertex data, refreshed by the caller for the session it draws.
+    box_geometry& geometry() { return geometry_; }
+    const box_geometry& geometry() const { return geometry_; }
+
+    // Clears nothing: draws the session, or the demonstration scene when s is null, under
+    // the current matrices. The geometry must hold s, refreshed with highlighted.
+    void draw(const session* s, int highlighted, int view_mode);
+
+private:
+    enum class cuboid_kind { box, outline, container };
+
+    void load_texture();
+    void draw_session(int highlighted, int view_mode);
+    void draw_box_face_by_face(int index, int highlighted);
+    void draw_demonstration_scene(int view_mode);
+    void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind, int view_mode);
+    void draw_container_walls(const float lower[3], const float upper[3]);
+
+    GLuint texture_ = 0;
+    box_geometry geometry_;
+};
