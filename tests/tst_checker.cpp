@@ -271,6 +271,9 @@ void tst_checker::lines_and_status_data()
         << QStringList{"bad.qrv", "missing.qrv"}
         << planted_viewer_lines + "Ouvrir le fichier : missing.qrv\n"
         << QByteArray("Error: ouvrir le fichier missing.qrv: ") << 2;
+    QTest::newRow("directory")
+        << QStringList{"folder.qrv"} << QByteArray("Ouvrir le fichier : folder.qrv\n")
+        << QByteArray("Error: ouvrir le fichier folder.qrv: file to open is a directory\n") << 2;
     QTest::newRow("unknown option") << QStringList{"--bogus", "ok.qrv"} << QByteArray()
                                     << QByteArray("Usage:") << 2;
     QTest::newRow("no file") << QStringList{"--all"} << QByteArray() << QByteArray("Usage:")
@@ -287,6 +290,7 @@ void tst_checker::lines_and_status()
     QTemporaryDir dir;
     QVERIFY(write_file(dir.filePath("ok.qrv"), two_boxes));
     QVERIFY(write_file(dir.filePath("bad.qrv"), planted_faults));
+    QVERIFY(QDir(dir.path()).mkdir("folder.qrv"));
     const run_result r = run_check(dir.path(), arguments);
     QCOMPARE(r.out, out);
     QVERIFY2(r.err.contains(err_contains), r.err.constData());
