@@ -145,17 +145,16 @@ public:
         while (!can_fall.empty()) {
             const int k = *can_fall.begin();
             box& b = at(k);
-            const cell_range before = cell_range::of(b);
+            cell_range swept = cell_range::of(b);
             place(s, b, axis::y, b.position.py - run_length(k));
             recheck(k);
             if (b.covers_no_cell())
                 continue;  // it freed and took nothing
-            cell_range above = before;
-            above.y0 = before.y1;
-            above.y1 = before.y1 + 1;
-            for (const box* other : s.grid->boxes_meeting(above))
-                if (other->position.py == before.y1)
-                    recheck(index_of.at(other));
+            // Only boxes whose layer beneath lies where the box was or now is can change.
+            swept.y0 = b.position.py;
+            swept.y1 += 1;
+            for (const box* other : s.grid->boxes_meeting(swept))
+                recheck(index_of.at(other));
             for (int f : flat)
                 if (footprints_meet(at(f), b))
                     recheck(f);
@@ -182,9 +181,9 @@ private:
                            [&](const box* b) { return b == &faller; });
     }
 
-    // Units the box k falls before it rests or a lower-numbered box can fall: a box resting
-    // on it alone after one unit, a flat box held inside or on top of it alone once its top
-    // layer has gone below the flat box's layer beneath.
+    // Units the box k falls before it rests or a lower-numbered box can fall: one whose layer
+    // beneath lies in k's cells and is held by k alone is freed once k's top has gone below
+    // that layer. Boxes that overlap k count too, for a packing checked for every fault.
     int run_length(int k) const
     {
         const box& b = at(k);
@@ -192,20 +191,19 @@ private:
         if (b.covers_no_cell())
             return units;
         const cell_range body = cell_range::of(b);
-        cell_range above = body;
-        above.y0 = body.y1;
-        above.y1 = body.y1 + 1;
-        for (const box* other : s.grid->boxes_meeting(above))
-            if (other->position.py == body.y1 && index_of.at(other) < k
-                && held_only_by(*other, b))
-                units = std::min(units, 1);
-        for (int f : flat) {
-            const box& held = at(f);
+        const auto freed_after = [&](int j, const box& held) {
             const int level = held.position.py;
-            if (f < k && level > body.y0 && level <= body.y1 && footprints_meet(held, b)
-                && held_only_by(held, b))
+            if (j < k && level > body.y0 && level <= body.y1 && held_only_by(held, b))
                 units = std::min(units, body.y1 - level + 1);
-        }
+        };
+        cell_range bottoms = body;  // where the bottom of such a box lies
+        bottoms.y0 += 1;
+        bottoms.y1 += 1;
+        for (const box* other : s.grid->boxes_meeting(bottoms))
+            freed_after(index_of.at(other), *other);
+        for (int f : flat)
+            if (footprints_meet(at(f), b))
+                freed_after(f, at(f));
         return units;
     }
 
@@ -244,10 +242,15 @@ int settle(session& s, int highlighted)
     const int highlighted_start = tracked ? s.boxes[std::size_t(highlighted)]->position.py : 0;
     if (std::any_of(s.boxes.begin(), s.boxes.end(),
                     [](const auto& b) { return is_flat(*b) && b->position.py > 0; }))
-        falls_in_cascade_order(s).run();
+        settle_in_cascade_order(s);
     else
         settle_lowest_first(s);
     return tracked ? highlighted_start - s.boxes[std::size_t(highlighted)]->position.py : 0;
+}
+
+void settle_in_cascade_order(session& s)
+{
+    falls_in_cascade_order(s).run();
 }
 
 }  // namespace box_moves
