@@ -78,13 +78,6 @@ void place(session& s, box& b, axis along, int new_coordinate)
 }
 
 
-// A box of height 0 with a footprint: it holds no cell, so a box above it falls through it,
-// yet a cell beneath its footprint holds it.
-bool is_flat(const box& b)
-{
-    return b.dimension.height() == 0 && b.dimension.length() > 0 && b.dimension.width() > 0;
-}
-
 bool footprints_meet(const box& a, const box& b)
 {
     const cell_range p = cell_range::of(a);
@@ -131,7 +124,7 @@ public:
         for (std::size_t i = 0; i < s.boxes.size(); ++i) {
             box& b = *s.boxes[i];
             index_of.emplace(&b, int(i));
-            if (is_flat(b))
+            if (b.lies_flat())
                 flat.push_back(int(i));
             else if (b.dimension.length() == 0 || b.dimension.width() == 0)
                 place(s, b, axis::y, 0);  // no footprint: nothing ever holds it
@@ -241,7 +234,7 @@ int settle(session& s, int highlighted)
     const bool tracked = highlighted >= 0 && std::size_t(highlighted) < s.boxes.size();
     const int highlighted_start = tracked ? s.boxes[std::size_t(highlighted)]->position.py : 0;
     if (std::any_of(s.boxes.begin(), s.boxes.end(),
-                    [](const auto& b) { return is_flat(*b) && b->position.py > 0; }))
+                    [](const auto& b) { return b->lies_flat() && b->position.py > 0; }))
         settle_in_cascade_order(s);
     else
         settle_lowest_first(s);

@@ -6,7 +6,6 @@
 #include <boost/geometry/index/rtree.hpp>
 
 #include <algorithm>
-#include <deque>
 #include <utility>
 
 namespace bg = boost::geometry;
@@ -124,32 +123,43 @@ int64_t cells_of_group(const std::vector<const cell_range*>& group)
 
 }  // namespace
 
-int64_t cells_taken(const std::vector<cell_range>& blocks)
+cells_taken count_cells(const std::vector<cell_range>& blocks)
 {
     std::vector<entry> entries;
     for (std::size_t i = 0; i < blocks.size(); ++i)
         if (!blocks[i].is_empty())
             entries.emplace_back(closed_block(blocks[i]), i);
     bgi::rtree<entry, bgi::quadratic<16>> left(entries);  // packed at once
-    int64_t cells = 0;
-    // Each group is gathered by taking its blocks out of the index as they are found, so that
-    // no block is found twice however many others it meets.
+    std::vector<bool> grouped(blocks.size());
+    cells_taken cells;
     for (const entry& seed : entries) {
-        if (left.remove(seed) == 0)
-            continue;  // already in an earlier group
-        std::vector<const cell_range*> group{&blocks[seed.second]};
-        std::deque<block> to_visit{seed.first};
-        while (!to_visit.empty()) {
-            std::vector<entry> met;
-            left.query(bgi::intersects(to_visit.front()), std::back_inserter(met));
-            to_visit.pop_front();
+        if (grouped[seed.second])
+            continue;
+        std::vector<entry> met;
+        left.query(bgi::intersects(seed.first), std::back_inserter(met));
+        if (met.size() == 1) {  // itself only: most blocks, in a packing that loads
+            cells.count += volume(blocks[seed.second]);
+            continue;
+        }
+        // A group is gathered by taking its blocks out of the index as they are found, so
+        // that no block is found twice however many others it meets.
+        std::vector<const cell_range*> group;
+        std::vector<block> to_visit;
+        for (;;) {
             for (const entry& e : met) {
                 left.remove(e);
+                grouped[e.second] = true;
                 group.push_back(&blocks[e.second]);
                 to_visit.push_back(e.first);
             }
+            if (to_visit.empty())
+                break;
+            met.clear();
+            left.query(bgi::intersects(to_visit.back()), std::back_inserter(met));
+            to_visit.pop_back();
         }
-        cells += group.size() == 1 ? volume(*group.front()) : cells_of_group(group);
+        cells.count += cells_of_group(group);
+        cells.overlap = true;
     }
     return cells;
 }

@@ -370,13 +370,17 @@ void tst_checker::lines_and_status()
 void tst_checker::every_fault_against_a_plain_model_data()
 {
     QTest::addColumn<quint32>("seed");
+    QTest::addColumn<bool>("disjoint");  // boxes that hold cells and share none
     for (quint32 seed = 1; seed <= 8; ++seed)
-        QTest::addRow("scene %u", seed) << seed;
+        QTest::addRow("scene %u", seed) << seed << false;
+    for (quint32 seed = 1; seed <= 4; ++seed)
+        QTest::addRow("disjoint scene %u", seed) << seed << true;
 }
 
 void tst_checker::every_fault_against_a_plain_model()
 {
     QFETCH(quint32, seed);
+    QFETCH(bool, disjoint);
     QRandomGenerator random(seed);
     const std::vector<int> container{12, 8, 10};  // x, y, z
     // Extents from 0; about one box in twenty may lie anywhere, even past the walls.
@@ -386,10 +390,15 @@ void tst_checker::every_fault_against_a_plain_model()
     };
     std::vector<scene_box> boxes;
     for (int i = 0; i < 40; ++i) {
-        const int length = random.bounded(0, 6), height = random.bounded(0, 6),
-                  width = random.bounded(0, 6);
-        boxes.push_back({QStringLiteral("b%1").arg(i), coordinate(12, length),
-                         coordinate(8, height), coordinate(10, width), length, width, height});
+        const int lowest = disjoint ? 1 : 0;
+        const int length = random.bounded(lowest, 6), height = random.bounded(lowest, 6),
+                  width = random.bounded(lowest, 6);
+        const scene_box b{QStringLiteral("b%1").arg(boxes.size()), coordinate(12, length),
+                          coordinate(8, height), coordinate(10, width), length, width, height};
+        if (!disjoint || std::all_of(boxes.begin(), boxes.end(), [&](const scene_box& earlier) {
+                return is_empty(meet(cells_of(b), cells_of(earlier)));
+            }))
+            boxes.push_back(b);
     }
     QTemporaryDir dir;
     QVERIFY(write_file(dir.filePath("r.qrv"), scene_file(boxes, container)));
