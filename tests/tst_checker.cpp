@@ -59,6 +59,16 @@ const QByteArray planted_faults =
     "<box id=\"d\" length=\"4\" width=\"4\" height=\"3\" px=\"1\" py=\"0\" pz=\"1\"/>\n"
     "<box id=\"e\" length=\"2\" width=\"2\" height=\"2\" px=\"8\" py=\"4\" pz=\"0\"/>\n";
 
+// Three boxes that fill the largest container, one over the other, and one past its wall.
+const QByteArray huge_boxes =
+    "<qarvel name=\"huge\"><container length=\"65535\" width=\"65535\" height=\"65535\"/>"
+    "<boxs number=\"4\">\n"
+    "<box id=\"h0\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"h1\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"h2\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"h3\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"1\" py=\"0\" pz=\"0\"/>\n"
+    "</boxs></qarvel>\n";
+
 const QByteArray planted_viewer_lines =
     "Ouvrir le fichier : bad.qrv\n"
     "\n"
@@ -334,6 +344,19 @@ void tst_checker::lines_and_status_data()
                  "1 sans appui\n"
                  "Sans appui: [boite e] index 4\n"
         << QByteArray() << 1;
+    const QByteArray whole = "cellules x 0..65535, y 0..65535, z 0..65535\n";
+    QTest::newRow("every cell once, in exact integers")
+        << QStringList{"--all", "--max-faults", "0", "huge.qrv"}
+        << "Ouvrir le fichier : huge.qrv\n\nErreur: collision detectee [boite h1]\n\n"
+           "Erreur: le format du fichier session n'est pas correct [4]\n"
+           "Lire le fichier -> PBM\n"
+           "Defaut: collision [boite h1] index 1 avec [boite h0] index 0, " + whole
+           + "Defaut: collision [boite h2] index 2 avec [boite h0] index 0, " + whole
+           + "Defaut: collision [boite h2] index 2 avec [boite h1] index 1, " + whole
+           + "Defaut: hors du conteneur [boite h3] index 3, axes x\n"
+             "Statistiques: 4 boites, conteneur 281462092005375, occupe 281462092005375, "
+             "remplissage 100.00 %, 0 sans appui\n"
+        << QByteArray() << 1;
     QTest::newRow("cap that is not a number")
         << QStringList{"--all", "--max-faults", "beaucoup", "bad.qrv"} << QByteArray()
         << QByteArray("--max-faults") << 2;
@@ -360,6 +383,7 @@ void tst_checker::lines_and_status()
     QTemporaryDir dir;
     QVERIFY(write_file(dir.filePath("ok.qrv"), two_boxes));
     QVERIFY(write_file(dir.filePath("bad.qrv"), planted_faults));
+    QVERIFY(write_file(dir.filePath("huge.qrv"), huge_boxes));
     QVERIFY(QDir(dir.path()).mkdir("folder.qrv"));
     const run_result r = run_check(dir.path(), arguments);
     QCOMPARE(r.out, out);
