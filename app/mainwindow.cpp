@@ -10,6 +10,7 @@
 #include "model/session_reader.h"
 #include "view3d/gl_widget.h"
 
+#include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QStandardItem>
@@ -93,6 +94,11 @@ session* MainWindow::add_session(const QString& name, std::unique_ptr<dimension>
 
 bool MainWindow::load_session(const QString& file_name)
 {
+    return load_session(file_name, QFile::encodeName(file_name));
+}
+
+bool MainWindow::load_session(const QString& file_name, const QByteArray& native_name)
+{
     std::cout << "Ouvrir le fichier : " << file_name << std::endl;
     for (const auto& s : sessions) {
         if (s->file_name == file_name) {
@@ -101,9 +107,9 @@ bool MainWindow::load_session(const QString& file_name)
         }
     }
 
-    session_reader::result read = session_reader::read(file_name);
+    session_reader::result read = session_reader::read_native(native_name);
     if (read.unreadable) {
-        std::cerr << "Error: ouvrir le fichier " << file_name.toLocal8Bit().constData() << ": "
+        std::cerr << "Error: ouvrir le fichier " << native_name.constData() << ": "
                   << read.open_error.toLocal8Bit().constData() << std::endl;
         return false;
     }

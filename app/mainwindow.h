@@ -27,6 +27,9 @@ public:
 
     // Reads, checks, registers and shows one session file; false when nothing was loaded.
     bool load_session(const QString& file_name);
+    // The same for the file that native_name names, file_name being its text: a name that is
+    // not valid in the locale's encoding has no text that names it.
+    bool load_session(const QString& file_name, const QByteArray& native_name);
 
     // Creates and registers an empty session with its tree node; the session owns container.
     session* add_session(const QString& name, std::unique_ptr<dimension> container);

@@ -15,8 +15,9 @@ int run_program(int argc, char** argv)
     MainWindow window;
     debug_stream redirection(std::cout, window.output_pane());
     window.setVisible(true);
-    // The local 8-bit encoding, so that a file name that is not ASCII still opens.
+    // Opened by the argument's own bytes, so that a name not valid in the locale's encoding
+    // still opens; its text is for the lines only.
     if (argc > 1)
-        window.load_session(QFile::decodeName(argv[1]));
+        window.load_session(QFile::decodeName(argv[1]), QByteArray(argv[1]));
     return QApplication::exec();
 }

@@ -57,6 +57,24 @@ inline bool write_lattice(const QString& path, container_size c, int nx, int nz,
     return true;
 }
 
+// count boxes of 2 x 2 x 2 all in the same place: every box shares cells with every earlier
+// one, count (count - 1) / 2 pairs in all.
+inline bool write_one_place(const QString& path, int count)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    file.write(QStringLiteral("<qarvel name=\"one place\"><container length=\"10\" width=\"10\" "
+                              "height=\"10\"/>\n<boxs number=\"%1\">\n")
+                   .arg(count).toLatin1());
+    for (int i = 0; i < count; ++i)
+        file.write(QStringLiteral("<box id=\"b%1\" length=\"2\" width=\"2\" height=\"2\" "
+                                  "px=\"1\" py=\"0\" pz=\"1\"/>\n")
+                       .arg(i).toLatin1());
+    file.write("</boxs>\n</qarvel>\n");
+    return true;
+}
+
 // Every token and every attribute value, and nothing more: the least any reader must do.
 inline QString bare_xml_pass(const QString& path)
 {

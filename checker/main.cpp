@@ -2,6 +2,7 @@
 // says so by its exit status, for packing pipelines and continuous integration.
 
 #include "model/box_line.h"
+#include "model/fault_sink.h"
 #include "model/packing_check.h"
 #include "model/packing_statistics.h"
 #include "model/session.h"
@@ -9,6 +10,7 @@
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -27,11 +29,33 @@ struct options {
     bool every_fault = false;
     bool json = false;
     bool statistics = false;
-    QStringList files;
+    int max_faults = 1000;      // faults written per file; 0 for all of them
+    QList<QByteArray> files;    // the arguments' own bytes, which name the files
+};
+
+// Counts every fault and lets through only the first max_faults of them, so that what is
+// written stays bounded whatever the file holds.
+class fault_cap {
+public:
+    explicit fault_cap(int max_faults) : max_faults(max_faults) {}
+
+    bool admits_one_more()
+    {
+        ++found;
+        return max_faults == 0 || found <= max_faults;
+    }
+
+    int64_t total() const { return found; }
+    int64_t left_out() const { return max_faults == 0 ? 0 : std::max<int64_t>(0, found - max_faults); }
+
+private:
+    const int max_faults;
+    int64_t found = 0;
 };
 
 struct file_check {
-    QString path;
+    QByteArray native_path;
+    QString path;                 // the name as text, for the lines
     session_reader::result read;  // its container, grid and boxes are moved into packing
     session packing;
     std::optional<packing_statistics> figures;
@@ -44,12 +68,15 @@ struct file_check {
     }
 };
 
-file_check check_file(const QString& path, const options& o)
+file_check check_file(const QByteArray& native_path, const options& o, fault_sink& sink)
 {
     file_check c;
-    c.path = path;
-    c.read = session_reader::read(path, o.every_fault ? session_reader::mode::every_fault
-                                                     : session_reader::mode::first_fault);
+    c.native_path = native_path;
+    c.path = QFile::decodeName(native_path);
+    c.read = session_reader::read_native(
+        native_path,
+        o.every_fault ? session_reader::mode::every_fault : session_reader::mode::first_fault,
+        &sink);
     c.packing.container = std::move(c.read.container);
     c.packing.grid = std::move(c.read.grid);
     c.packing.boxes = std::move(c.read.boxes);
@@ -59,11 +86,11 @@ file_check check_file(const QString& path, const options& o)
     return c;
 }
 
-// The viewer's one line on the standard error stream, in the local 8-bit encoding.
+// The viewer's one line on the standard error stream, the name as its bytes.
 void report_unreadable(const file_check& c)
 {
     std::cout.flush();
-    std::cerr << "Error: ouvrir le fichier " << c.path.toLocal8Bit().constData() << ": "
+    std::cerr << "Error: ouvrir le fichier " << c.native_path.constData() << ": "
               << c.read.open_error.toLocal8Bit().constData() << std::endl;
 }
 
@@ -128,25 +155,60 @@ void write_statistics(const file_check& c, const options& o)
                        + box_text(c.packing.boxes[std::size_t(i)]->id, i));
 }
 
-void write_text(const file_check& c, const options& o)
-{
-    write_line(QLatin1String("Ouvrir le fichier : ") + c.path);
-    if (c.read.unreadable) {
-        report_unreadable(c);
-        return;
+// Writes the viewer's lines of a failed file as soon as they are known, then each fault as it
+// is found, up to the cap.
+class text_sink : public fault_sink {
+public:
+    explicit text_sink(const options& o) : o(o), cap(o.max_faults) {}
+
+    void viewer_finished(const QStringList& lines, bool loaded) override
+    {
+        if (loaded)
+            return;  // the box lines come first, once the boxes are known
+        for (const QString& line : lines)
+            write_line(line);
+        write_line(QLatin1String("Lire le fichier -> PBM"));
     }
-    for (const QString& line : c.read.report)
-        write_line(line);
-    if (c.read.loaded && o.boxes)
-        for (const auto& b : c.packing.boxes)
-            write_line(box_line(*b));
-    write_line(QLatin1String("Lire le fichier -> ")
-               + QLatin1String(c.read.loaded ? "OK" : "PBM"));
-    if (o.every_fault)
-        for (const packing_fault& f : c.read.faults)
+
+    void take(const packing_fault& f) override
+    {
+        if (o.every_fault && cap.admits_one_more())
             write_line(fault_line(f));
-    if (c.figures && (o.statistics || o.every_fault))
-        write_statistics(c, o);
+    }
+
+    void finish(const file_check& c)
+    {
+        if (c.read.unreadable) {
+            report_unreadable(c);
+            return;
+        }
+        if (c.read.loaded) {
+            for (const QString& line : c.read.report)
+                write_line(line);
+            if (o.boxes)
+                for (const auto& b : c.packing.boxes)
+                    write_line(box_line(*b));
+            write_line(QLatin1String("Lire le fichier -> OK"));
+        }
+        if (cap.left_out() > 0)
+            write_line(QLatin1String("... et ") + QString::number(cap.left_out())
+                       + QLatin1String(" autres defauts"));
+        if (c.figures && (o.statistics || o.every_fault))
+            write_statistics(c, o);
+    }
+
+private:
+    const options& o;
+    fault_cap cap;
+};
+
+void check_as_text(const QByteArray& native_path, const options& o, exit_status& status)
+{
+    write_line(QLatin1String("Ouvrir le fichier : ") + QFile::decodeName(native_path));
+    text_sink sink(o);
+    const file_check c = check_file(native_path, o, sink);
+    sink.finish(c);
+    status = std::max(status, c.status());
 }
 
 // ---- JSON, in UTF-8
@@ -203,29 +265,54 @@ QJsonObject statistics_json(const file_check& c, const options& o)
     return figures;
 }
 
-QJsonObject file_json(const file_check& c, const options& o)
-{
-    QJsonObject file{{"file", c.path},
-                     {"opened", !c.read.unreadable},
-                     {"loaded", c.read.loaded},
-                     {"messages", QJsonArray::fromStringList(c.read.report)}};
-    if (c.read.unreadable) {
-        report_unreadable(c);
-        file.insert("error", c.read.open_error);
+// Keeps the faults up to the cap for the file's object, and the count of all of them.
+class json_sink : public fault_sink {
+public:
+    explicit json_sink(const options& o) : cap(o.max_faults) {}
+
+    void viewer_finished(const QStringList&, bool) override {}
+
+    void take(const packing_fault& f) override
+    {
+        if (cap.admits_one_more())
+            faults.append(fault_json(f));
     }
+
+    QJsonObject file_json(const file_check& c, const options& o) const
+    {
+        QJsonObject file{{"file", c.path},
+                         {"opened", !c.read.unreadable},
+                         {"loaded", c.read.loaded},
+                         {"messages", QJsonArray::fromStringList(c.read.report)},
+                         {"faults", faults},
+                         {"fault_count", double(cap.total())},
+                         {"faults_truncated", cap.left_out() > 0}};
+        if (c.read.unreadable) {
+            report_unreadable(c);
+            file.insert("error", c.read.open_error);
+        }
+        if (c.figures)
+            file.insert("statistics", statistics_json(c, o));
+        return file;
+    }
+
+private:
+    fault_cap cap;
     QJsonArray faults;
-    for (const packing_fault& f : c.read.faults)
-        faults.append(fault_json(f));
-    file.insert("faults", faults);
-    if (c.figures)
-        file.insert("statistics", statistics_json(c, o));
-    return file;
+};
+
+QJsonObject check_as_json(const QByteArray& native_path, const options& o, exit_status& status)
+{
+    json_sink sink(o);
+    const file_check c = check_file(native_path, o, sink);
+    status = std::max(status, c.status());
+    return sink.file_json(c, o);
 }
 
 // ---- command line
 
 // Empty when the run may go on; otherwise the status to leave with.
-std::optional<int> parse_command_line(const QCoreApplication& app, options& o)
+std::optional<int> parse_command_line(const QStringList& arguments, options& o)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -245,18 +332,31 @@ std::optional<int> parse_command_line(const QCoreApplication& app, options& o)
                                   QStringLiteral("Ecrit un seul document JSON (UTF-8)."));
     const QCommandLineOption stats(QStringLiteral("stats"),
                                    QStringLiteral("Ecrit les statistiques des fichiers charges."));
-    parser.addOptions({help, boxes, all, json, stats});
+    const QCommandLineOption max_faults(
+        QStringLiteral("max-faults"),
+        QStringLiteral("Ecrit au plus N defauts par fichier, puis leur nombre total "
+                       "(0 : tous ; 1000 par defaut)."),
+        QStringLiteral("N"), QStringLiteral("1000"));
+    parser.addOptions({help, boxes, all, json, stats, max_faults});
     parser.addPositionalArgument(QStringLiteral("FICHIER"),
                                  QStringLiteral("Fichiers de session, verifies dans l'ordre."),
                                  QStringLiteral("FICHIER..."));
-    const bool understood = parser.parse(app.arguments());
+    bool understood = parser.parse(arguments);
     if (understood && parser.isSet(help)) {
         std::cout << parser.helpText().toLocal8Bit().constData();
         return 0;
     }
-    o.files = parser.positionalArguments();
+    for (const QString& file : parser.positionalArguments())
+        o.files << file.toLatin1();
+    bool number = false;
+    o.max_faults = parser.value(max_faults).toInt(&number);
+    if (understood && (!number || o.max_faults < 0)) {
+        understood = false;
+        std::cerr << "Valeur invalide pour --max-faults : "
+                  << parser.value(max_faults).toLocal8Bit().constData() << '\n';
+    }
     if (!understood || o.files.isEmpty()) {
-        if (!understood)
+        if (!parser.errorText().isEmpty())
             std::cerr << parser.errorText().toLocal8Bit().constData() << '\n';
         std::cerr << parser.helpText().toLocal8Bit().constData();
         return int(not_opened);
@@ -268,6 +368,16 @@ std::optional<int> parse_command_line(const QCoreApplication& app, options& o)
     return std::nullopt;
 }
 
+// Each argument as ISO 8859-1 text, which gives its bytes back unchanged: a file name need not
+// be valid in the locale's encoding to name a file.
+QStringList byte_faithful_arguments(int argc, char* argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLatin1(argv[i]);
+    return arguments;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -276,21 +386,19 @@ int main(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("packview-check"));
     std::ios::sync_with_stdio(false);
     options o;
-    if (const std::optional<int> status = parse_command_line(app, o))
+    if (const std::optional<int> status = parse_command_line(byte_faithful_arguments(argc, argv), o))
         return *status;
 
-    int status = all_loaded;
+    exit_status status = all_loaded;
     QJsonArray files;
-    for (const QString& path : o.files) {
-        const file_check c = check_file(path, o);
-        status = std::max(status, int(c.status()));
+    for (const QByteArray& path : o.files) {
         if (o.json)
-            files.append(file_json(c, o));
+            files.append(check_as_json(path, o, status));
         else
-            write_text(c, o);
+            check_as_text(path, o, status);
     }
     if (o.json)
         std::cout << QJsonDocument(files).toJson(QJsonDocument::Compact).constData() << '\n';
     std::cout.flush();
-    return status;
+    return int(status);
 }

@@ -13,6 +13,10 @@ struct box {
     // True when an extent is 0: such a box covers no cell of the grid.
     bool covers_no_cell() const;
 
+    // True for a height of 0 with a footprint: it holds no cell, so a box above it falls
+    // through it, yet a cell beneath its footprint holds it.
+    bool lies_flat() const;
+
     ::position position;
     ::dimension dimension;
     QString id;

@@ -26,4 +26,8 @@ void shift(session& s, int d, int index);
 // boxes. Returns how many units the box at highlighted fell (0 when it is not a valid index).
 int settle(session& s, int highlighted);
 
+// The end state of the unit-by-unit cascade for any session, even one whose boxes overlap
+// (a packing checked for every fault), where falling lowest first would end elsewhere.
+void settle_in_cascade_order(session& s);
+
 }  // namespace box_moves

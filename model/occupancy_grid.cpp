@@ -41,6 +41,19 @@ occupancy_grid::occupancy_grid(const dimension& container)
 {
 }
 
+occupancy_grid::occupancy_grid(const dimension& container,
+                               const std::vector<std::unique_ptr<box>>& boxes)
+    : length_(container.length()), width_(container.width()), height_(container.height())
+{
+    std::vector<entry> entries;
+    for (const auto& b : boxes) {
+        const cell_range range = cell_range::of(*b);
+        if (!range.is_empty())
+            entries.emplace_back(closed_block(range), b.get());
+    }
+    blocks = std::make_unique<index>(index{decltype(index::tree)(entries)});
+}
+
 occupancy_grid::~occupancy_grid() = default;
 
 bool occupancy_grid::cell(int x, int z, int y) const

@@ -15,6 +15,9 @@ struct cell_range;
 class occupancy_grid {
 public:
     explicit occupancy_grid(const dimension& container);
+    // Taking the cells of all these boxes at once packs the index in one pass, much faster
+    // than taking them one by one.
+    occupancy_grid(const dimension& container, const std::vector<std::unique_ptr<box>>& boxes);
     ~occupancy_grid();
 
     occupancy_grid(const occupancy_grid&) = delete;

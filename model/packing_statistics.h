@@ -13,9 +13,10 @@ struct packing_statistics {
 
     int box_count = 0;
     int64_t container_volume = 0;
-    int64_t packed_volume = 0;  // the boxes' volumes added up
+    // The container's cells that boxes inside it take, each cell once: never more than the
+    // container's volume, so exact in a JSON number too.
+    int64_t packed_volume = 0;
     double fill_rate = 0;       // packed volume in percent of the container's; 0 when it is empty
-    // Indices of the boxes inside the container that settling would drop: above the floor,
-    // with every cell of the layer directly beneath them free.
+    // Indices of the boxes inside the container that settling would move.
     std::vector<int> unsupported;
 };

@@ -1,8 +1,10 @@
 #include "model/session_reader.h"
 
 #include "model/cell_range.h"
+#include "model/fault_sink.h"
 #include "model/packing_check.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QXmlStreamReader>
 
@@ -46,13 +48,6 @@ QString text_attribute(const QXmlStreamReader& xml, const char* name)
     return xml.attributes().value(QLatin1String(name)).toString();
 }
 
-// Sorts a box's collisions by the index of the earlier box, so that every run reports them in
-// the same order whatever order the index finds them in.
-bool by_other_index(const packing_fault& a, const packing_fault& b)
-{
-    return a.other_index < b.other_index;
-}
-
 cell_range shared_cells(const cell_range& a, const cell_range& b)
 {
     return {std::max(a.x0, b.x0), std::min(a.x1, b.x1), std::max(a.z0, b.z0),
@@ -65,8 +60,9 @@ cell_range shared_cells(const cell_range& a, const cell_range& b)
 // paired with every box it meets.
 class reading {
 public:
-    reading(QXmlStreamReader& xml, session_reader::result& out, session_reader::mode m)
-        : xml(xml), out(out), every_fault(m == session_reader::mode::every_fault)
+    reading(QXmlStreamReader& xml, session_reader::result& out, session_reader::mode m,
+            fault_sink* sink)
+        : xml(xml), out(out), every_fault(m == session_reader::mode::every_fault), sink(sink)
     {
     }
 
@@ -77,6 +73,7 @@ public:
             result = format_fault(format_error_container);
         if (box_count != declared_number)
             result = format_fault(format_error_box_count);
+        announce_viewer_lines(result);
         return result;
     }
 
@@ -156,8 +153,8 @@ private:
         const int index = int(out.boxes.size());
         const int axes = outside_axes(*out.container, *b);
         if (check_box(*out.grid, *out.container, *b, viewer_lines())) {
-            note_packing_faults(index, *b, axes);
             viewer_stops();
+            note_packing_faults(index, *b, axes);
         }
         if (axes == 0)
             out.grid->take(*b);
@@ -167,28 +164,29 @@ private:
 
     void note_packing_faults(int index, const box& b, int axes)
     {
+        packing_fault f;
+        f.index = index;
+        f.id = b.id;
         if (axes != 0) {
-            packing_fault f;
             f.what = packing_fault::kind::outside;
-            f.index = index;
-            f.id = b.id;
             f.axes = axes;
-            out.faults.push_back(f);
+            found(f);
             return;
         }
+        // By the index of the earlier box, so that every run reports them in the same order
+        // whatever order the spatial index finds them in.
         const cell_range cells = cell_range::of(b);
-        const std::size_t first = out.faults.size();
-        for (const box* other : out.grid->boxes_meeting(cells)) {
-            packing_fault f;
-            f.what = packing_fault::kind::collision;
-            f.index = index;
-            f.id = b.id;
-            f.other_index = index_of(other);
+        std::vector<std::pair<int, const box*>> others;
+        for (const box* other : out.grid->boxes_meeting(cells))
+            others.emplace_back(index_of(other), other);
+        std::sort(others.begin(), others.end());
+        f.what = packing_fault::kind::collision;
+        for (const auto& [other_index, other] : others) {
+            f.other_index = other_index;
             f.other_id = other->id;
             f.shared = shared_cells(cells, cell_range::of(*other));
-            out.faults.push_back(f);
+            found(f);
         }
-        std::sort(out.faults.begin() + std::ptrdiff_t(first), out.faults.end(), by_other_index);
     }
 
     // The index in the file of a box read before; the table is filled only once a collision
@@ -210,6 +208,31 @@ private:
         if (box_count != declared_number)
             out.report << format_error_box_count;
         viewer_done = true;
+        announce_viewer_lines(false);
+    }
+
+    // A sink hears of the viewer's verdict before any fault, so that it can write the
+    // viewer's lines first; faults found before that wait, and they are few: those of the
+    // format end the reading, and the viewer stops at the first box at fault.
+    void announce_viewer_lines(bool loaded)
+    {
+        if (!sink || announced)
+            return;
+        announced = true;
+        sink->viewer_finished(out.report, loaded);
+        for (const packing_fault& f : waiting)
+            sink->take(f);
+        waiting.clear();
+    }
+
+    void found(const packing_fault& f)
+    {
+        if (!sink)
+            out.faults.push_back(f);
+        else if (announced)
+            sink->take(f);
+        else
+            waiting.push_back(f);
     }
 
     QStringList& viewer_lines() { return viewer_done ? lines_after_viewer : out.report; }
@@ -220,13 +243,16 @@ private:
         viewer_lines() << message;
         packing_fault f;
         f.message = message;
-        out.faults.push_back(f);
+        found(f);
         return false;
     }
 
     QXmlStreamReader& xml;
     session_reader::result& out;
     const bool every_fault;
+    fault_sink* const sink;
+    bool announced = false;    // the sink has the viewer's lines
+    std::vector<packing_fault> waiting;  // for the sink, until then
     bool ok = true;            // no packing fault yet
     bool viewer_done = false;  // every_fault mode, past the point where the viewer stopped
     int box_count = 0;
@@ -249,19 +275,25 @@ public:
     bool isSequential() const override { return true; }
 
 protected:
+    // Fills the whole block asked for, as the copy in memory would, until the file ends: the
+    // XML reader rejects a whole block that holds a byte invalid in its encoding, so blocks cut
+    // elsewhere would move the point where it stops.
     qint64 readData(char* data, qint64 max_size) override
     {
-        const qint64 read = file.read(data, max_size);
-        if (read <= 0)
-            return -1;
-        const qint64 kept = drop_cr_before_lf(data, read);
-        // A CR that ends the block pairs with an LF that starts the next one.
-        char next;
-        if (data[kept - 1] == '\r' && file.peek(&next, 1) == 1 && next == '\n') {
-            file.getChar(&next);
-            data[kept - 1] = '\n';
+        qint64 filled = 0;
+        while (filled < max_size) {
+            const qint64 read = file.read(data + filled, max_size - filled);
+            if (read <= 0)
+                break;
+            filled += drop_cr_before_lf(data + filled, read);
+            // A CR that ends the block pairs with an LF that starts the next one.
+            char next;
+            if (data[filled - 1] == '\r' && file.peek(&next, 1) == 1 && next == '\n') {
+                file.getChar(&next);
+                data[filled - 1] = '\n';
+            }
         }
-        return kept;
+        return filled > 0 ? filled : -1;
     }
 
     qint64 writeData(const char*, qint64) override { return -1; }
@@ -292,14 +324,15 @@ private:
 // Opened without blocking and checked on the open descriptor, not on the path: a FIFO or a
 // device would block in the open or never end, and a path checked before the open can be
 // swapped for one in between.
-bool open_regular_file(const QString& path, QFile& file, QString& error)
+// A directory gets the toolkit's own reason, as its open would give it.
+bool open_regular_file(const QByteArray& path, QFile& file, QString& error)
 {
     if (path.isEmpty()) {
         file.open(QIODevice::ReadOnly);  // fails, with the toolkit's own reason
         error = file.errorString();
         return false;
     }
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = ::open(path.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = qt_error_string(errno);
         return false;
@@ -307,7 +340,9 @@ bool open_regular_file(const QString& path, QFile& file, QString& error)
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
-        error = QStringLiteral("file to open is not a regular file");
+        error = S_ISDIR(status.st_mode)
+                    ? QCoreApplication::translate("QIODevice", "file to open is a directory")
+                    : QStringLiteral("file to open is not a regular file");
         return false;
     }
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
@@ -319,17 +354,23 @@ bool open_regular_file(const QString& path, QFile& file, QString& error)
 
 }  // namespace
 
-session_reader::result session_reader::read(const QString& path, mode m)
+session_reader::result session_reader::read(const QString& path, mode m, fault_sink* sink)
+{
+    return read_native(QFile::encodeName(path), m, sink);
+}
+
+session_reader::result session_reader::read_native(const QByteArray& native_path, mode m,
+                                                   fault_sink* sink)
 {
     result out;
     QFile file;
-    if (!open_regular_file(path, file, out.open_error)) {
+    if (!open_regular_file(native_path, file, out.open_error)) {
         out.unreadable = true;
         return out;
     }
     line_end_device text(file);
     QXmlStreamReader xml(&text);
-    out.loaded = reading(xml, out, m).run();
+    out.loaded = reading(xml, out, m, sink).run();
     if (!out.loaded && m == mode::first_fault) {
         out.boxes.clear();
         out.grid.reset();

@@ -11,6 +11,9 @@
 #include <memory>
 #include <vector>
 
+class QByteArray;
+class fault_sink;
+
 // Reads and checks one session file without any widget; the main window registers and shows
 // what it returns.
 class session_reader {
@@ -26,7 +29,8 @@ public:
         QStringList report;            // the viewer's lines for the output pane, in order
                                        // (not the box lines), in either mode
         std::vector<packing_fault> faults;  // in file order; the first box at fault only,
-                                            // unless every fault was asked for
+                                            // unless every fault was asked for; empty when
+                                            // a sink took them
         QString name;                  // the "name" of the document element
         std::unique_ptr<dimension> container;
         std::unique_ptr<occupancy_grid> grid;
@@ -34,5 +38,12 @@ public:
                                                   // asked for
     };
 
-    static result read(const QString& path, mode m = mode::first_fault);
+    // With a sink, each fault goes to it as soon as it is found instead of into the result.
+    static result read(const QString& path, mode m = mode::first_fault,
+                       fault_sink* sink = nullptr);
+
+    // The file named by these bytes, as the system gives them: a name that is not valid in
+    // the locale's encoding has no text that names it.
+    static result read_native(const QByteArray& native_path, mode m = mode::first_fault,
+                              fault_sink* sink = nullptr);
 };

@@ -9,6 +9,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -57,6 +58,16 @@ const QByteArray planted_faults =
     "<box id=\"c\" length=\"4\" width=\"9\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
     "<box id=\"d\" length=\"4\" width=\"4\" height=\"3\" px=\"1\" py=\"0\" pz=\"1\"/>\n"
     "<box id=\"e\" length=\"2\" width=\"2\" height=\"2\" px=\"8\" py=\"4\" pz=\"0\"/>\n";
+
+// Three boxes that fill the largest container, one over the other, and one past its wall.
+const QByteArray huge_boxes =
+    "<qarvel name=\"huge\"><container length=\"65535\" width=\"65535\" height=\"65535\"/>"
+    "<boxs number=\"4\">\n"
+    "<box id=\"h0\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"h1\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"h2\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"h3\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"1\" py=\"0\" pz=\"0\"/>\n"
+    "</boxs></qarvel>\n";
 
 const QByteArray planted_viewer_lines =
     "Ouvrir le fichier : bad.qrv\n"
@@ -146,28 +157,82 @@ QJsonArray expected_faults(const std::vector<scene_box>& boxes, const std::vecto
     return faults;
 }
 
-// Boxes inside the container, above the floor, with no cell of any other such box in the
-// layer directly beneath them.
-QJsonArray expected_unsupported(const std::vector<scene_box>& boxes,
-                                const std::vector<int>& container)
+std::vector<int> inside_boxes(const std::vector<scene_box>& boxes, const std::vector<int>& container)
 {
     std::vector<int> inside;
     for (int i = 0; i < int(boxes.size()); ++i)
         if (axes_outside(boxes[std::size_t(i)], container).isEmpty())
             inside.push_back(i);
-    QJsonArray unsupported;
-    for (int i : inside) {
-        const scene_box& b = boxes[std::size_t(i)];
-        if (b.py <= 0)
-            continue;
-        std::vector<span> layer = cells_of(b);
-        layer[1] = {b.py - 1, b.py};
-        const bool held = std::any_of(inside.begin(), inside.end(), [&](int j) {
-            return j != i && !is_empty(meet(layer, cells_of(boxes[std::size_t(j)])));
-        });
-        if (!held)
-            unsupported.append(box_json(b, i));
+    return inside;
+}
+
+// How many of the given boxes take each cell of the container.
+class cell_counts {
+public:
+    explicit cell_counts(const std::vector<int>& c) : c(c), counts(std::size_t(c[0] * c[1] * c[2])) {}
+
+    void add(const scene_box& b, int change)
+    {
+        for (int x = b.px; x < b.px + b.length; ++x)
+            for (int y = b.py; y < b.py + b.height; ++y)
+                for (int z = b.pz; z < b.pz + b.width; ++z)
+                    counts[index(x, y, z)] += change;
     }
+
+    bool any_taken_beneath(const scene_box& b) const
+    {
+        for (int x = b.px; x < b.px + b.length; ++x)
+            for (int z = b.pz; z < b.pz + b.width; ++z)
+                if (counts[index(x, b.py - 1, z)] > 0)
+                    return true;
+        return false;
+    }
+
+    int taken() const
+    {
+        return int(std::count_if(counts.begin(), counts.end(), [](int n) { return n > 0; }));
+    }
+
+private:
+    std::size_t index(int x, int y, int z) const { return std::size_t((x * c[1] + y) * c[2] + z); }
+
+    std::vector<int> c;
+    std::vector<int> counts;
+};
+
+int cells_taken(const std::vector<scene_box>& boxes, const std::vector<int>& container)
+{
+    cell_counts cells(container);
+    for (int i : inside_boxes(boxes, container))
+        cells.add(boxes[std::size_t(i)], 1);
+    return cells.taken();
+}
+
+// The boxes inside the container that settling moves, in the plain unit-by-unit cascade: the
+// first box that can fall falls one unit, then the search starts again.
+QJsonArray expected_unsupported(std::vector<scene_box> boxes, const std::vector<int>& container)
+{
+    const std::vector<int> inside = inside_boxes(boxes, container);
+    cell_counts cells(container);
+    for (int i : inside)
+        cells.add(boxes[std::size_t(i)], 1);
+    std::vector<bool> moved(boxes.size());
+    for (std::size_t k = 0; k < inside.size();) {
+        scene_box& b = boxes[std::size_t(inside[k])];
+        if (b.py == 0 || cells.any_taken_beneath(b)) {
+            ++k;
+            continue;
+        }
+        cells.add(b, -1);
+        --b.py;
+        cells.add(b, 1);
+        moved[std::size_t(inside[k])] = true;
+        k = 0;
+    }
+    QJsonArray unsupported;
+    for (int i : inside)
+        if (moved[std::size_t(i)])
+            unsupported.append(box_json(boxes[std::size_t(i)], i));
     return unsupported;
 }
 
@@ -223,6 +288,7 @@ private slots:
     void every_fault_against_a_plain_model_data();
     void every_fault_against_a_plain_model();
     void json_without_all();
+    void file_name_not_valid_in_the_locale();
 };
 
 void tst_checker::lines_and_status_data()
@@ -263,14 +329,44 @@ void tst_checker::lines_and_status_data()
                  "cellules x 2..5, y 1..3, z 1..5\n"
                  "Defaut: format: Erreur: le format du fichier session n'est pas correct [3]\n"
                  "Defaut: format: Erreur: le format du fichier session n'est pas correct [4]\n"
-                 "Statistiques: 5 boites, conteneur 480, occupe 356, remplissage 74.17 %, "
+                 "Statistiques: 5 boites, conteneur 480, occupe 172, remplissage 35.83 %, "
                  "1 sans appui\n"
                  "Sans appui: [boite e] index 4\n"
         << QByteArray() << 1;
+    QTest::newRow("faults capped")
+        << QStringList{"--all", "--max-faults", "2", "bad.qrv"}
+        << planted_viewer_lines
+               + "Defaut: collision [boite b] index 1 avec [boite a] index 0, "
+                 "cellules x 2..4, y 1..3, z 0..8\n"
+                 "Defaut: hors du conteneur [boite c] index 2, axes z\n"
+                 "... et 4 autres defauts\n"
+                 "Statistiques: 5 boites, conteneur 480, occupe 172, remplissage 35.83 %, "
+                 "1 sans appui\n"
+                 "Sans appui: [boite e] index 4\n"
+        << QByteArray() << 1;
+    const QByteArray whole = "cellules x 0..65535, y 0..65535, z 0..65535\n";
+    QTest::newRow("every cell once, in exact integers")
+        << QStringList{"--all", "--max-faults", "0", "huge.qrv"}
+        << "Ouvrir le fichier : huge.qrv\n\nErreur: collision detectee [boite h1]\n\n"
+           "Erreur: le format du fichier session n'est pas correct [4]\n"
+           "Lire le fichier -> PBM\n"
+           "Defaut: collision [boite h1] index 1 avec [boite h0] index 0, " + whole
+           + "Defaut: collision [boite h2] index 2 avec [boite h0] index 0, " + whole
+           + "Defaut: collision [boite h2] index 2 avec [boite h1] index 1, " + whole
+           + "Defaut: hors du conteneur [boite h3] index 3, axes x\n"
+             "Statistiques: 4 boites, conteneur 281462092005375, occupe 281462092005375, "
+             "remplissage 100.00 %, 0 sans appui\n"
+        << QByteArray() << 1;
+    QTest::newRow("cap that is not a number")
+        << QStringList{"--all", "--max-faults", "beaucoup", "bad.qrv"} << QByteArray()
+        << QByteArray("--max-faults") << 2;
     QTest::newRow("file not opened")
         << QStringList{"bad.qrv", "missing.qrv"}
         << planted_viewer_lines + "Ouvrir le fichier : missing.qrv\n"
         << QByteArray("Error: ouvrir le fichier missing.qrv: ") << 2;
+    QTest::newRow("directory")
+        << QStringList{"folder.qrv"} << QByteArray("Ouvrir le fichier : folder.qrv\n")
+        << QByteArray("Error: ouvrir le fichier folder.qrv: file to open is a directory\n") << 2;
     QTest::newRow("unknown option") << QStringList{"--bogus", "ok.qrv"} << QByteArray()
                                     << QByteArray("Usage:") << 2;
     QTest::newRow("no file") << QStringList{"--all"} << QByteArray() << QByteArray("Usage:")
@@ -287,6 +383,8 @@ void tst_checker::lines_and_status()
     QTemporaryDir dir;
     QVERIFY(write_file(dir.filePath("ok.qrv"), two_boxes));
     QVERIFY(write_file(dir.filePath("bad.qrv"), planted_faults));
+    QVERIFY(write_file(dir.filePath("huge.qrv"), huge_boxes));
+    QVERIFY(QDir(dir.path()).mkdir("folder.qrv"));
     const run_result r = run_check(dir.path(), arguments);
     QCOMPARE(r.out, out);
     QVERIFY2(r.err.contains(err_contains), r.err.constData());
@@ -296,13 +394,17 @@ void tst_checker::lines_and_status()
 void tst_checker::every_fault_against_a_plain_model_data()
 {
     QTest::addColumn<quint32>("seed");
+    QTest::addColumn<bool>("disjoint");  // boxes that hold cells and share none
     for (quint32 seed = 1; seed <= 8; ++seed)
-        QTest::addRow("scene %u", seed) << seed;
+        QTest::addRow("scene %u", seed) << seed << false;
+    for (quint32 seed = 1; seed <= 4; ++seed)
+        QTest::addRow("disjoint scene %u", seed) << seed << true;
 }
 
 void tst_checker::every_fault_against_a_plain_model()
 {
     QFETCH(quint32, seed);
+    QFETCH(bool, disjoint);
     QRandomGenerator random(seed);
     const std::vector<int> container{12, 8, 10};  // x, y, z
     // Extents from 0; about one box in twenty may lie anywhere, even past the walls.
@@ -312,10 +414,15 @@ void tst_checker::every_fault_against_a_plain_model()
     };
     std::vector<scene_box> boxes;
     for (int i = 0; i < 40; ++i) {
-        const int length = random.bounded(0, 6), height = random.bounded(0, 6),
-                  width = random.bounded(0, 6);
-        boxes.push_back({QStringLiteral("b%1").arg(i), coordinate(12, length),
-                         coordinate(8, height), coordinate(10, width), length, width, height});
+        const int lowest = disjoint ? 1 : 0;
+        const int length = random.bounded(lowest, 6), height = random.bounded(lowest, 6),
+                  width = random.bounded(lowest, 6);
+        const scene_box b{QStringLiteral("b%1").arg(boxes.size()), coordinate(12, length),
+                          coordinate(8, height), coordinate(10, width), length, width, height};
+        if (!disjoint || std::all_of(boxes.begin(), boxes.end(), [&](const scene_box& earlier) {
+                return is_empty(meet(cells_of(b), cells_of(earlier)));
+            }))
+            boxes.push_back(b);
     }
     QTemporaryDir dir;
     QVERIFY(write_file(dir.filePath("r.qrv"), scene_file(boxes, container)));
@@ -332,9 +439,7 @@ void tst_checker::every_fault_against_a_plain_model()
     QCOMPARE(file["messages"].toArray(), QJsonArray::fromStringList(messages));
     QCOMPARE(file["faults"].toArray(), faults);
     const QJsonObject figures = file["statistics"].toObject();
-    int packed = 0;
-    for (const scene_box& b : boxes)
-        packed += b.length * b.width * b.height;
+    const int packed = cells_taken(boxes, container);
     QCOMPARE(figures["boxes"].toInt(), int(boxes.size()));
     QCOMPARE(figures["container_volume"].toInt(), 12 * 8 * 10);
     QCOMPARE(figures["packed_volume"].toInt(), packed);
@@ -342,6 +447,15 @@ void tst_checker::every_fault_against_a_plain_model()
     const QJsonArray unsupported = expected_unsupported(boxes, container);
     QCOMPARE(figures["unsupported_boxes"].toArray(), unsupported);
     QCOMPARE(figures["unsupported"].toInt(), unsupported.size());
+    QCOMPARE(file["fault_count"].toInt(), faults.size());
+    QCOMPARE(file["faults_truncated"].toBool(), false);
+
+    const run_result capped = run_check(dir.path(), {"--all", "--json", "--max-faults", "3", "r.qrv"});
+    const QJsonObject capped_file = QJsonDocument::fromJson(capped.out).array().first().toObject();
+    QCOMPARE(capped_file["faults"].toArray(), QJsonArray::fromVariantList(
+                                                  faults.toVariantList().mid(0, 3)));
+    QCOMPARE(capped_file["fault_count"].toInt(), faults.size());
+    QCOMPARE(capped_file["faults_truncated"].toBool(), faults.size() > 3);
 }
 
 void tst_checker::json_without_all()
@@ -378,6 +492,26 @@ void tst_checker::json_without_all()
     const QJsonObject missing = files[2].toObject();
     QCOMPARE(missing["opened"].toBool(), false);
     QCOMPARE(missing["loaded"].toBool(), false);
+}
+
+// The name is passed as its bytes through the shell: a QProcess argument is text.
+void tst_checker::file_name_not_valid_in_the_locale()
+{
+    QTemporaryDir dir;
+    const QByteArray name = "caf\xe9.qrv";
+    QVERIFY(write_file(dir.filePath("ok.qrv"), two_boxes));
+    QVERIFY(::rename(QFile::encodeName(dir.filePath("ok.qrv")).constData(),
+                     (QFile::encodeName(dir.path()) + '/' + name).constData())
+            == 0);
+    QProcess process;
+    process.setWorkingDirectory(dir.path());
+    process.start("/bin/sh", {"-c", "exec \"$0\" \"$(printf 'caf\\351.qrv')\"",
+                              QStringLiteral(PACKVIEW_CHECK_PATH)});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.readAllStandardOutput(),
+             "Ouvrir le fichier : " + QFile::decodeName(name).toLatin1()
+                 + "\nLire le fichier -> OK\n");
+    QCOMPARE(process.exitCode(), 0);
 }
 
 QTEST_APPLESS_MAIN(tst_checker)

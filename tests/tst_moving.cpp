@@ -377,6 +377,11 @@ void tst_moving::box_falls_when_it_leaves_its_support_data()
         << box_list{{"haut", 1, 1, 1, 0, 2, 0, 0}, {"milieu", 1, 1, 1, 0, 1, 0, 0},
                     {"bas", 1, 1, 1, 0, 0, 0, 0}}
         << 2 << int(Qt::Key_Right) << QStringList{"0,1,0", "0,0,0", "1,0,0"} << 1;
+    // The earlier box falls first, through the flat one, which then rests inside it.
+    QTest::newRow("a flat box caught by an earlier box falling through it")
+        << file_container{2, 1, 5}
+        << box_list{{"Y", 1, 1, 2, 1, 3, 0, 2}, {"X", 1, 1, 0, 0, 1, 0, 5}} << 1
+        << int(Qt::Key_Right) << QStringList{"1,0,0", "1,1,0"} << 1;
 }
 
 void tst_moving::box_falls_when_it_leaves_its_support()

@@ -11,6 +11,7 @@
 
 #include <xcb/xcb.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
@@ -150,11 +151,10 @@ finished_run run_executable(const QStringList& arguments)
 
 // Runs the whole program in this process; once its event loop runs, `inside` gets the main
 // window, then the window is closed as the user would.
-int run_in_process(const QStringList& arguments, const std::function<void(MainWindow&)>& inside)
+int run_in_process(const QList<QByteArray>& arguments,
+                   const std::function<void(MainWindow&)>& inside)
 {
-    QList<QByteArray> words{"packview"};
-    for (const QString& argument : arguments)
-        words << QFile::encodeName(argument);
+    QList<QByteArray> words = QList<QByteArray>{"packview"} + arguments;
     std::vector<char*> argv;
     for (QByteArray& word : words)
         argv.push_back(word.data());
@@ -193,6 +193,7 @@ class tst_program : public QObject {
 private slots:
     void initTestCase();
     void start_writes_no_warning();
+    void file_name_not_valid_in_the_locale_opens();
     void executable_run_data();
     void executable_run();
     void partial_line_reaches_the_pane_before_the_window_goes();
@@ -225,7 +226,7 @@ void tst_program::start_writes_no_warning()
     const QString path = write_session("demo.qrv");
     messages.clear();
     const QtMessageHandler previous = qInstallMessageHandler(record_message);
-    const int code = run_in_process({path}, [](MainWindow& window) {
+    const int code = run_in_process({QFile::encodeName(path)}, [](MainWindow& window) {
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.registered_sessions().size(), std::size_t(1));
     });
@@ -233,6 +234,23 @@ void tst_program::start_writes_no_warning()
 
     QCOMPARE(code, 0);
     QCOMPARE(messages, QStringList());
+}
+
+// Opened by the bytes of its name; its line shows what the text of the name can hold.
+void tst_program::file_name_not_valid_in_the_locale_opens()
+{
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xe9.qrv";
+    const QString renamed = write_session("latin1.qrv");
+    QVERIFY(::rename(QFile::encodeName(renamed).constData(), name.constData()) == 0);
+    QStringList lines;
+    const int code = run_in_process({name}, [&](MainWindow& window) {
+        QCOMPARE(window.registered_sessions().size(), std::size_t(1));
+        lines = paragraphs(*window.output_pane());
+    });
+
+    QCOMPARE(code, 0);
+    QCOMPARE(lines.mid(0, 1), QStringList{"Ouvrir le fichier : " + dir.path() + "/caf?.qrv"});
+    QVERIFY(lines.contains("Lire le fichier -> OK"));
 }
 
 void tst_program::executable_run_data()

@@ -267,6 +267,8 @@ private slots:
     void ids_are_never_templates();
     void carriage_returns_data();
     void carriage_returns();
+    void crlf_file_reads_as_its_lf_twin_data();
+    void crlf_file_reads_as_its_lf_twin();
     void reader_sees_the_text_mode_copy_data();
     void reader_sees_the_text_mode_copy();
     void sessions_are_numbered_by_successful_loads();
@@ -535,7 +537,7 @@ void tst_reader::paths_that_cannot_be_read_data()
     const QString not_regular = QStringLiteral("file to open is not a regular file");
     QTest::newRow("missing file") << "missing.qrv" << "No such file or directory";
     QTest::newRow("FIFO") << "fifo.qrv" << not_regular;
-    QTest::newRow("directory") << "directory.qrv" << not_regular;
+    QTest::newRow("directory") << "directory.qrv" << "file to open is a directory";
     QTest::newRow("character device") << "/dev/null" << not_regular;
 }
 
@@ -667,6 +669,46 @@ void tst_reader::carriage_returns()
     for (const auto& b : window.registered_sessions().front()->boxes)
         read_ids << b->id;
     QCOMPARE(read_ids, ids);
+}
+
+void tst_reader::crlf_file_reads_as_its_lf_twin_data()
+{
+    QTest::addColumn<int>("collision_at");  // the box put on the one before it, or -1
+    QTest::addColumn<int>("invalid_at");    // the box with a byte 0xFF in its id
+    QTest::addColumn<QStringList>("lines");
+
+    QTest::newRow("collision, then a byte invalid in UTF-8")
+        << 1125 << 1200 << collision("b1125") + QStringList{count_differs, failed_line};
+    QTest::newRow("invalid byte only") << -1 << 700
+                                       << QStringList{unclosed, count_differs, failed_line};
+}
+
+// The XML reader stops at the block that holds the invalid byte; CR LF line ends must not
+// change where the blocks fall, nor so what was read before it.
+void tst_reader::crlf_file_reads_as_its_lf_twin()
+{
+    QFETCH(int, collision_at);
+    QFETCH(int, invalid_at);
+    QFETCH(QStringList, lines);
+    const int count = 1500;
+    QByteArray lf = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<qarvel name=\"t\">\n"
+                    "<container length=\"1500\" width=\"1\" height=\"1\"/>\n<boxs number=\""
+                    + QByteArray::number(count) + "\">\n";
+    for (int i = 0; i < count; ++i)
+        lf += "<box id=\"b" + QByteArray::number(i) + (i == invalid_at ? "\xff" : "")
+              + "\" length=\"1\" width=\"1\" height=\"1\" px=\""
+              + QByteArray::number(i == collision_at ? i - 1 : i) + "\" py=\"0\" pz=\"0\"/>\n";
+    lf += "</boxs>\n</qarvel>\n";
+    QByteArray crlf = lf;
+    crlf.replace("\n", "\r\n");
+
+    for (const QByteArray& content : {lf, crlf}) {
+        MainWindow window;
+        debug_stream redirect(std::cout, window.output_pane());
+        const QString path = write_file("twin.qrv", content);
+        QVERIFY(!window.load_session(path));
+        QCOMPARE(pane_lines(window), QStringList{open_line(path)} + lines);
+    }
 }
 
 void tst_reader::reader_sees_the_text_mode_copy_data()

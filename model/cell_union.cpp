@@ -1,0 +1,165 @@
+#include "model/cell_union.h"
+
+#include "model/cell_range.h"
+
+#include <boost/geometry.hpp>
+#include <boost/geometry/index/rtree.hpp>
+
+#include <algorithm>
+#include <utility>
+
+namespace bg = boost::geometry;
+namespace bgi = boost::geometry::index;
+
+namespace {
+
+using corner = bg::model::point<int, 3, bg::cs::cartesian>;
+using block = bg::model::box<corner>;
+using entry = std::pair<block, std::size_t>;
+
+// Closed integer blocks meet exactly when the half-open cell ranges share a cell.
+block closed_block(const cell_range& r)
+{
+    return block(corner(r.x0, r.z0, r.y0), corner(r.x1 - 1, r.z1 - 1, r.y1 - 1));
+}
+
+int64_t volume(const cell_range& r)
+{
+    return int64_t(r.x1 - r.x0) * (r.z1 - r.z0) * (r.y1 - r.y0);
+}
+
+std::vector<int> sorted_unique(std::vector<int> values)
+{
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    return values;
+}
+
+// How much of the y axis is covered by at least one of the intervals added and not removed.
+class covered_length {
+public:
+    explicit covered_length(std::vector<int> ys)
+        : ys(std::move(ys)), count(4 * this->ys.size()), covered(4 * this->ys.size())
+    {
+    }
+
+    void add(int y0, int y1, int change) { update(1, 0, last(), at(y0), at(y1), change); }
+    int64_t length() const { return covered[1]; }
+
+private:
+    std::size_t last() const { return ys.size() - 1; }
+    std::size_t at(int y) const { return std::size_t(std::lower_bound(ys.begin(), ys.end(), y) - ys.begin()); }
+
+    // Node covers the elementary spans [l, r) between the sorted coordinates.
+    void update(std::size_t node, std::size_t l, std::size_t r, std::size_t a, std::size_t b,
+                int change)
+    {
+        if (b <= l || r <= a)
+            return;
+        if (a <= l && r <= b) {
+            count[node] += change;
+        } else {
+            const std::size_t m = (l + r) / 2;
+            update(2 * node, l, m, a, b, change);
+            update(2 * node + 1, m, r, a, b, change);
+        }
+        if (count[node] > 0)
+            covered[node] = int64_t(ys[r]) - ys[l];
+        else
+            covered[node] = r - l == 1 ? 0 : covered[2 * node] + covered[2 * node + 1];
+    }
+
+    std::vector<int> ys;
+    std::vector<int> count;
+    std::vector<int64_t> covered;
+};
+
+// The area that rectangles in (z, y) cover, by a sweep along z.
+int64_t covered_area(const std::vector<const cell_range*>& rectangles)
+{
+    struct edge {
+        int z;
+        int change;
+        const cell_range* r;
+    };
+    std::vector<edge> edges;
+    std::vector<int> ys;
+    for (const cell_range* r : rectangles) {
+        edges.push_back({r->z0, +1, r});
+        edges.push_back({r->z1, -1, r});
+        ys.push_back(r->y0);
+        ys.push_back(r->y1);
+    }
+    std::sort(edges.begin(), edges.end(), [](const edge& a, const edge& b) { return a.z < b.z; });
+    covered_length cover(sorted_unique(std::move(ys)));
+    int64_t area = 0;
+    for (std::size_t i = 0; i < edges.size(); ++i) {
+        if (i > 0)
+            area += cover.length() * (edges[i].z - edges[i - 1].z);
+        cover.add(edges[i].r->y0, edges[i].r->y1, edges[i].change);
+    }
+    return area;
+}
+
+// Cells of a group of blocks that meet, slab by slab along x.
+int64_t cells_of_group(const std::vector<const cell_range*>& group)
+{
+    std::vector<int> xs;
+    for (const cell_range* r : group) {
+        xs.push_back(r->x0);
+        xs.push_back(r->x1);
+    }
+    xs = sorted_unique(std::move(xs));
+    int64_t cells = 0;
+    for (std::size_t s = 0; s + 1 < xs.size(); ++s) {
+        std::vector<const cell_range*> across;
+        for (const cell_range* r : group)
+            if (r->x0 <= xs[s] && r->x1 >= xs[s + 1])
+                across.push_back(r);
+        cells += int64_t(xs[s + 1] - xs[s]) * covered_area(across);
+    }
+    return cells;
+}
+
+}  // namespace
+
+cells_taken count_cells(const std::vector<cell_range>& blocks)
+{
+    std::vector<entry> entries;
+    for (std::size_t i = 0; i < blocks.size(); ++i)
+        if (!blocks[i].is_empty())
+            entries.emplace_back(closed_block(blocks[i]), i);
+    bgi::rtree<entry, bgi::quadratic<16>> left(entries);  // packed at once
+    std::vector<bool> grouped(blocks.size());
+    cells_taken cells;
+    for (const entry& seed : entries) {
+        if (grouped[seed.second])
+            continue;
+        std::vector<entry> met;
+        left.query(bgi::intersects(seed.first), std::back_inserter(met));
+        if (met.size() == 1) {  // itself only: most blocks, in a packing that loads
+            cells.count += volume(blocks[seed.second]);
+            continue;
+        }
+        // A group is gathered by taking its blocks out of the index as they are found, so
+        // that no block is found twice however many others it meets.
+        std::vector<const cell_range*> group;
+        std::vector<block> to_visit;
+        for (;;) {
+            for (const entry& e : met) {
+                left.remove(e);
+                grouped[e.second] = true;
+                group.push_back(&blocks[e.second]);
+                to_visit.push_back(e.first);
+            }
+            if (to_visit.empty())
+                break;
+            met.clear();
+            left.query(bgi::intersects(to_visit.back()), std::back_inserter(met));
+            to_visit.pop_back();
+        }
+        cells.count += cells_of_group(group);
+        cells.overlap = true;
+    }
+    return cells;
+}
