@@ -4,7 +4,8 @@ set -euo pipefail
 PACKVIEW_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 PACKVIEW_PACKAGES="build-essential cmake qtbase5-dev libqt5opengl5-dev libglu1-mesa-dev
-                   xvfb xauth libgl1-mesa-dri libqt5gui5 libboost-dev"
+                   xvfb xauth libgl1-mesa-dri libqt5gui5 libboost-dev
+                   libegl-dev libegl-mesa0"
 
 install_missing_packages() {
     local missing=()
