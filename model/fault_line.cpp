@@ -1,0 +1,57 @@
+#include "model/fault_line.h"
+
+#include "model/packing_check.h"
+#include "model/packing_fault.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+
+namespace {
+
+QString span_text(const char* axis, int from, int to)
+{
+    return QLatin1String(axis) + QLatin1Char(' ') + QString::number(from) + QLatin1String("..")
+           + QString::number(to);
+}
+
+}  // namespace
+
+QStringList axis_names(int axes)
+{
+    QStringList names;
+    for (const auto& [flag, name] : {std::pair{axis_x, "x"}, {axis_y, "y"}, {axis_z, "z"}})
+        if (axes & flag)
+            names << QLatin1String(name);
+    return names;
+}
+
+QString box_text(const QString& id, int index)
+{
+    return QLatin1String("[boite ") + id + QLatin1String("] index ") + QString::number(index);
+}
+
+QString fault_line(const packing_fault& f)
+{
+    switch (f.what) {
+    case packing_fault::kind::outside:
+        return QLatin1String("Defaut: hors du conteneur ") + box_text(f.id, f.index)
+               + QLatin1String(", axes ") + axis_names(f.axes).join(QLatin1Char(','));
+    case packing_fault::kind::collision: {
+        const cell_range& c = f.shared;
+        return QLatin1String("Defaut: collision ") + box_text(f.id, f.index)
+               + QLatin1String(" avec ") + box_text(f.other_id, f.other_index)
+               + QLatin1String(", cellules ") + span_text("x", c.x0, c.x1) + QLatin1String(", ")
+               + span_text("y", c.y0, c.y1) + QLatin1String(", ") + span_text("z", c.z0, c.z1);
+    }
+    case packing_fault::kind::format:
+        break;
+    }
+    return QLatin1String("Defaut: format: ") + f.message;
+}
+
+QString fault_count(int count)
+{
+    return QString::number(count) + QLatin1String(count == 1 ? " defaut" : " defauts");
+}

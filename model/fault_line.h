@@ -1,0 +1,19 @@
+#pragma once
+
+class QString;
+class QStringList;
+struct packing_fault;
+
+// The line that reports one fault of a session file, the same in packview-check --all and in
+// the viewer's inspection ("Defaut: collision [boite d] index 3 avec [boite a] index 0,
+// cellules x 1..4, y 0..3, z 1..5"). Built by concatenation: an id is written as it is.
+QString fault_line(const packing_fault& f);
+
+// "[boite id] index n": a box as the fault lines name it.
+QString box_text(const QString& id, int index);
+
+// The names of the axes set in axis_flag bits, in the order x, y, z.
+QStringList axis_names(int axes);
+
+// "1 defaut", "25 defauts".
+QString fault_count(int count);
