@@ -16,7 +16,9 @@ int run_program(int argc, char** argv)
     debug_stream redirection(std::cout, window.output_pane());
     window.setVisible(true);
     // The local 8-bit encoding, so that a file name that is not ASCII still opens.
-    if (argc > 1)
+    if (argc > 2 && qstrcmp(argv[1], "--inspect") == 0)
+        window.inspect_session(QFile::decodeName(argv[2]));
+    else if (argc > 1)
         window.load_session(QFile::decodeName(argv[1]));
     return QApplication::exec();
 }

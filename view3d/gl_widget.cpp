@@ -267,7 +267,7 @@ void gl_widget::paintGL()
     glLoadIdentity();
     apply_view_transform();
     if (current_session_)
-        geometry_.refresh(*current_session_, highlighted_box_);
+        refresh_geometry();
     const QRect whole(QPoint(0, 0), size);
     const QRect region = kept ? region_to_redraw(whole) : whole;
     if (region != whole) {
@@ -349,28 +349,40 @@ void gl_widget::rotate_main_view() const
     glRotatef(float(rot_z_), 0.0f, 0.0f, 1.0f);
 }
 
+void gl_widget::refresh_geometry()
+{
+    marks_.refresh(*current_session_, chosen_fault_);
+    geometry_.refresh(*current_session_, highlighted_box_, marks_);
+}
+
+void gl_widget::draw_scene()
+{
+    glColor3f(0.8f, 0.8f, 0.8f);
+    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
+    if (is_valid_box(highlighted_box_)) {
+        for (int i = 0; i < geometry_.box_count(); ++i)
+            draw_box_face_by_face(i);
+    } else {
+        draw_boxes_from_arrays();
+    }
+    if (!marks_.empty())
+        marks_.draw();
+}
+
 // Without an emphasised box, the boxes come from vertex arrays kept between frames, in list
 // order and each box's faces in face-table order: the frame is the one that drawing face by
 // face gives, at about half its cost. Arrays round some depths differently in the last bit,
 // which only the outline, lying on faces, can show (two pixels in a frame), so with an
 // emphasised box every box is drawn face by face from the cached corners.
-void gl_widget::draw_scene()
+void gl_widget::draw_boxes_from_arrays()
 {
-    glColor3f(0.8f, 0.8f, 0.8f);
-    draw_cuboid(container_lower, container_upper, cuboid_kind::container);
-    const int count = geometry_.box_count();
-    if (is_valid_box(highlighted_box_)) {
-        for (int i = 0; i < count; ++i)
-            draw_box_face_by_face(i);
-        return;
-    }
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
     glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
     glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
-    glDrawArrays(GL_QUADS, 0, count * box_geometry::vertices_per_box);
+    glDrawArrays(GL_QUADS, 0, geometry_.box_count() * box_geometry::vertices_per_box);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -447,7 +459,7 @@ void gl_widget::pick_at(const QPointF& device_pos)
     glGetIntegerv(GL_VIEWPORT, viewport);
     const double pick_x = device_pos.x();
     const double pick_y = viewport[3] - device_pos.y();
-    geometry_.refresh(*current_session_, highlighted_box_);
+    refresh_geometry();
     // Only the boxes that can lie under the cursor are drawn, in list order, so the hit
     // records are those of the whole scene; the selection mode's cost follows the names drawn.
     const std::vector<int> candidates =
@@ -560,10 +572,26 @@ bool gl_widget::is_valid_box(int index) const
 
 void gl_widget::move_highlighted_box(int direction)
 {
-    if (!current_session_ || view_mode_ != 0 || !is_valid_box(highlighted_box_))
+    if (!current_session_ || view_mode_ != 0)
+        return;
+    if (!current_session_->faults.empty()) {
+        refuse_moves();
+        return;
+    }
+    if (!is_valid_box(highlighted_box_))
         return;
     if (can_move(direction, highlighted_box_))
         move_box(direction, highlighted_box_);
+}
+
+// The moves and the settling assume a valid packing: boxes at fault stay where the file put
+// them. Said at the first key only; every further key would repeat it.
+void gl_widget::refuse_moves()
+{
+    if (refused_session_ == current_session_)
+        return;
+    refused_session_ = current_session_;
+    std::cout << "Deplacement impossible: la session a des defauts" << std::endl;
 }
 
 // The sideways moves always concern the highlighted box; only a fall names its box.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "view3d/box_geometry.h"
+#include "view3d/fault_marks.h"
 #include "view3d/kept_frame.h"
 
 #include <QGLWidget>
@@ -28,6 +29,9 @@ public:
     void set_view_mode(int mode);
     int highlighted_box() const { return highlighted_box_; }
     void set_highlighted_box(int index) { highlighted_box_ = index; }
+    // The fault of current_session whose boxes and block are emphasised, -1 for none.
+    int chosen_fault() const { return chosen_fault_; }
+    void set_chosen_fault(int index) { chosen_fault_ = index; }
 
     int rot_x() const { return rot_x_; }
     int rot_y() const { return rot_y_; }
@@ -56,7 +60,9 @@ private:
     void apply_view_transform();
     void rotate_main_view() const;
     QRect region_to_redraw(const QRect& whole);
+    void refresh_geometry();
     void draw_scene();
+    void draw_boxes_from_arrays();
     void draw_box_face_by_face(int index);
     void draw_demonstration_scene();
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind);
@@ -69,6 +75,7 @@ private:
     void process_hits(int count, const GLuint* buffer);
 
     void move_highlighted_box(int direction);
+    void refuse_moves();
     bool can_move(int direction, int index) const;
     void move_box(int direction, int index);
     void settle_boxes();
@@ -83,9 +90,12 @@ private:
     session* current_session_ = nullptr;
     int view_mode_ = 0;
     int highlighted_box_ = -1;
+    int chosen_fault_ = -1;
+    fault_marks marks_;
     box_geometry geometry_;
     kept_frame frame_;
     // What the kept frame shows.
     const session* drawn_session_ = nullptr;
     std::array<double, 16> drawn_transform_{};
+    const session* refused_session_ = nullptr;  // the last session a key was refused in
 };
