@@ -135,8 +135,8 @@ bool MainWindow::inspect_session(const QString& file_name)
 }
 
 // The ordinary open and the inspection write the same lines up to the closing one; a faulty
-// file opened for inspection then gets its fault lines, as packview-check --all writes them,
-// and is opened all the same, unless no container was read to draw its boxes in.
+// file read for inspection then gets its fault lines, as packview-check --all writes them,
+// and opens all the same, unless no container was read to draw its boxes in.
 bool MainWindow::open_session(const QString& file_name, bool inspect)
 {
     std::cout << "Ouvrir le fichier : " << file_name << std::endl;
@@ -154,10 +154,15 @@ bool MainWindow::open_session(const QString& file_name, bool inspect)
     }
     for (const QString& line : read.report)
         std::cout << line << std::endl;
-    if (!read.loaded)
+    if (!read.loaded) {
         std::cout << "Lire le fichier -> PBM" << std::endl;
-    if (!read.loaded && (!inspect || !read.container))
-        return false;
+        if (!inspect)
+            return false;
+        for (const packing_fault& f : read.faults)
+            std::cout << fault_line(f) << std::endl;
+        if (!read.container)
+            return false;
+    }
 
     session* s = add_session(read.name, std::move(read.container));
     s->file_name = file_name;
@@ -167,8 +172,6 @@ bool MainWindow::open_session(const QString& file_name, bool inspect)
         for (const auto& b : s->boxes)
             std::cout << box_line(*b) << std::endl;
     } else {
-        for (const packing_fault& f : s->faults)
-            std::cout << fault_line(f) << std::endl;
         ui->treeView->mark_faulty(s->tree_item, fault_count(int(s->faults.size())));
     }
     show_session_in_views(s);
