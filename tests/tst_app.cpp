@@ -281,7 +281,8 @@ private slots:
     void window_keys();
     void window_inert_menu_entries_data();
     void window_inert_menu_entries();
-    void window_ctrl_o_asks_for_a_session();
+    void window_commands_ask_for_a_session_data();
+    void window_commands_ask_for_a_session();
 
     void window_panes_read_no_file_an_id_names_data();
     void window_panes_read_no_file_an_id_names();
@@ -1059,8 +1060,17 @@ void tst_app::window_inert_menu_entries()
     QCOMPARE(top_level_views(), views);
 }
 
-void tst_app::window_ctrl_o_asks_for_a_session()
+void tst_app::window_commands_ask_for_a_session_data()
 {
+    QTest::addColumn<QString>("command");  // an action to trigger, or none for Ctrl+O
+    QTest::newRow("Ctrl+O") << QString();
+    QTest::newRow("inspect command") << "action_inspecter_un_fichier";
+}
+
+// Both commands ask with the same dialog, and a cancelled dialog changes nothing.
+void tst_app::window_commands_ask_for_a_session()
+{
+    QFETCH(QString, command);
     MainWindow window;
     debug_stream redirect(std::cout, window.output_pane());
     std::cout << seed.toStdString() << std::endl;
@@ -1080,7 +1090,10 @@ void tst_app::window_ctrl_o_asks_for_a_session()
         }
     });
     cancel.start(10);
-    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    if (command.isEmpty())
+        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    else
+        window.findChild<QAction*>(command)->trigger();
 
     QCOMPARE(caption, QStringLiteral("Ouvrir une instance"));
     QCOMPARE(filters, (QStringList{"qarvel(*.qrv)", "Tous les fichiers (*)"}));
