@@ -261,6 +261,7 @@ void gl_widget::paintEvent(QPaintEvent* event)
 void gl_widget::paintGL()
 {
     const QSize size = viewport_size();
+    present_at_new_size(size);
     const bool kept = frame_.prepare(size);
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -286,6 +287,17 @@ void gl_widget::paintGL()
     glPopMatrix();
     if (kept && !region.isEmpty())
         frame_.save();
+}
+
+// The window system hands the driver a window's new size only at a buffer swap: the first
+// frame after the window was made or resized would be drawn into buffers of the old size and
+// never reach the screen whole. A swap before it, which draws nothing, costs no frame.
+void gl_widget::present_at_new_size(QSize size)
+{
+    if (size == presented_size_)
+        return;
+    swapBuffers();
+    presented_size_ = size;
 }
 
 // The part of the kept frame (window pixels, y up) that no longer shows the scene: all of it

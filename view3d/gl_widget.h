@@ -59,6 +59,7 @@ private:
     QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void apply_view_transform();
     void rotate_main_view() const;
+    void present_at_new_size(QSize size);
     QRect region_to_redraw(const QRect& whole);
     void refresh_geometry();
     void draw_scene();
@@ -94,6 +95,7 @@ private:
     fault_marks marks_;
     box_geometry geometry_;
     kept_frame frame_;
+    QSize presented_size_;  // of the window's buffers at the last swap
     // What the kept frame shows.
     const session* drawn_session_ = nullptr;
     std::array<double, 16> drawn_transform_{};

@@ -1,0 +1,239 @@
+#include "app/debug_stream.h"
+#include "app/mainwindow.h"
+#include "tests/screen_copy.h"
+#include "view3d/gl_widget.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeView>
+#include <QtTest>
+
+#include <functional>
+#include <iostream>
+
+namespace {
+
+const char* const view_names[] = {"widget_opengl", "widget_gl_axe_x", "widget_gl_axe_y",
+                                  "widget_gl_axe_z"};
+
+// A blue pillar with a red block on top of it: a pick, a move along the pillar and a step off
+// it that makes the block fall.
+const char* const pillar_session =
+    "<qarvel name=\"pillar\"><container length=\"20\" width=\"10\" height=\"20\"/><param/>"
+    "<boxs number=\"2\">"
+    "<box id=\"pied\" length=\"2\" width=\"2\" height=\"6\" px=\"0\" py=\"0\" pz=\"0\" color=\"3\"/>"
+    "<box id=\"haut\" length=\"1\" width=\"2\" height=\"3\" px=\"1\" py=\"6\" pz=\"0\" color=\"2\"/>"
+    "</boxs></qarvel>";
+
+const char* const wide_session =
+    "<qarvel name=\"wide\"><container length=\"10\" width=\"8\" height=\"6\"/><param/>"
+    "<boxs number=\"2\">"
+    "<box id=\"1\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>"
+    "<box id=\"2\" length=\"6\" width=\"8\" height=\"3\" px=\"4\" py=\"0\" pz=\"0\" color=\"5\"/>"
+    "</boxs></qarvel>";
+
+bool write_file(const QString& path, const char* text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) > 0;
+}
+
+// The frame pixel (logical) of the first pure red pixel: the top block of the pillar.
+QPoint red_pixel(gl_widget& view)
+{
+    const QImage frame = screen_copy::fresh_frame(view);
+    const qreal ratio = view.devicePixelRatioF();
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x) {
+            const QRgb p = frame.pixel(x, y);
+            if (qRed(p) > 60 && qGreen(p) == 0 && qBlue(p) == 0)
+                return QPoint(int(x / ratio), int(y / ratio));
+        }
+    return QPoint(-1, -1);
+}
+
+struct window_under_test {
+    QTemporaryDir dir;
+    MainWindow window;
+    debug_stream redirect{std::cout, window.output_pane()};
+
+    window_under_test()
+    {
+        // Small enough for the screen at every scale, so that no view lies off it.
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        window.resize(screen.width() * 3 / 4, screen.height() * 3 / 4);
+        window.move(screen.topLeft());
+    }
+
+    QString file(const char* name, const char* text)
+    {
+        const QString path = dir.filePath(QString::fromLatin1(name));
+        return write_file(path, text) ? path : QString();
+    }
+
+    gl_widget* view(const char* name) { return window.findChild<gl_widget*>(name); }
+
+    void show()
+    {
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+    }
+
+    // Through the open command and its dialog, as a person would.
+    void open_from_menu(const QString& path)
+    {
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
+                answer.stop();
+                dialog->selectFile(path);
+                static_cast<QDialog*>(dialog)->accept();
+            }
+        });
+        answer.start(10);
+        window.findChild<QAction*>("action_ouvrir_un_fichier")->trigger();
+    }
+
+    void pick_red_block()
+    {
+        gl_widget* main_view = view("widget_opengl");
+        const QPoint at = red_pixel(*main_view);
+        QVERIFY(at.x() >= 0);
+        QTest::mouseClick(main_view, Qt::LeftButton, Qt::NoModifier, at);
+    }
+
+    void key(Qt::Key k) { QTest::keyClick(view("widget_opengl"), k); }
+
+    void click_tree_node(const QString& text)
+    {
+        auto* tree = window.findChild<QTreeView*>("treeView");
+        const QModelIndexList found = tree->model()->match(
+            tree->model()->index(0, 0), Qt::DisplayRole, text, 1, Qt::MatchRecursive);
+        QVERIFY(!found.isEmpty());
+        tree->scrollTo(found.first());
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          tree->visualRect(found.first()).center());
+    }
+};
+
+using steps = std::function<void(window_under_test&)>;
+
+}  // namespace
+
+Q_DECLARE_METATYPE(steps)
+
+// Each view's window on the X server must hold the frame the view draws of its scene, on the
+// first frame that shows and after every change, whole frames and partly redrawn ones alike.
+class tst_screen : public QObject {
+    Q_OBJECT
+
+private:
+    void compare_view_with_screen(gl_widget& view, const char* after)
+    {
+        screen_copy::let_paints_run();
+        const QImage seen = screen_copy::of(view);
+        const QImage drawn = screen_copy::fresh_frame(view);
+        const int differing = screen_copy::differing_pixels(seen, drawn);
+        QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 view %2: %3 pixels differ")
+                                                .arg(after)
+                                                .arg(view.view_mode())
+                                                .arg(differing)));
+    }
+
+private slots:
+    void views_show_their_frame_data();
+    void views_show_their_frame();
+    void about_window_shows_its_frame();
+};
+
+void tst_screen::views_show_their_frame_data()
+{
+    QTest::addColumn<steps>("actions");
+    QTest::newRow("start, no session") << steps([](window_under_test& w) { w.show(); });
+    QTest::newRow("start, file named on the command line") << steps([](window_under_test& w) {
+        // As at start-up: the load comes before the window is on screen.
+        w.window.setVisible(true);
+        QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
+        QVERIFY(QTest::qWaitForWindowExposed(&w.window));
+    });
+    QTest::newRow("load from the menu") << steps([](window_under_test& w) {
+        w.show();
+        screen_copy::let_paints_run();
+        w.open_from_menu(w.file("pillar.qrv", pillar_session));
+    });
+    QTest::newRow("second session") << steps([](window_under_test& w) {
+        w.show();
+        QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
+        screen_copy::let_paints_run();
+        QVERIFY(w.window.load_session(w.file("wide.qrv", wide_session)));
+    });
+    QTest::newRow("resize") << steps([](window_under_test& w) {
+        w.show();
+        QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
+        screen_copy::let_paints_run();
+        w.window.resize(w.window.width() - 90, w.window.height() - 70);
+    });
+    QTest::newRow("pick") << steps([](window_under_test& w) {
+        w.show();
+        QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
+        screen_copy::let_paints_run();
+        w.pick_red_block();
+    });
+    QTest::newRow("move") << steps([](window_under_test& w) {
+        w.show();
+        QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
+        screen_copy::let_paints_run();
+        w.pick_red_block();
+        screen_copy::let_paints_run();
+        w.key(Qt::Key_Down);
+    });
+    QTest::newRow("fall") << steps([](window_under_test& w) {
+        w.show();
+        QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
+        screen_copy::let_paints_run();
+        w.pick_red_block();
+        screen_copy::let_paints_run();
+        w.key(Qt::Key_Right);
+    });
+    QTest::newRow("tree click") << steps([](window_under_test& w) {
+        w.show();
+        QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
+        screen_copy::let_paints_run();
+        w.click_tree_node(QStringLiteral("boxpied"));
+    });
+}
+
+void tst_screen::views_show_their_frame()
+{
+    QFETCH(steps, actions);
+    window_under_test w;
+    actions(w);
+    if (QTest::currentTestFailed())
+        return;
+    for (const char* name : view_names)
+        compare_view_with_screen(*w.view(name), QTest::currentDataTag());
+}
+
+// The about command's view is a window of its own, shown at once and then full screen.
+void tst_screen::about_window_shows_its_frame()
+{
+    window_under_test w;
+    w.show();
+    w.window.findChild<QAction*>("action_propose")->trigger();
+    gl_widget* about = nullptr;
+    for (QWidget* widget : QApplication::topLevelWidgets())
+        if (auto* view = qobject_cast<gl_widget*>(widget))
+            about = view;
+    QVERIFY(about);
+    QVERIFY(QTest::qWaitForWindowExposed(about));
+    compare_view_with_screen(*about, "about window");
+    QTest::keyClick(about, Qt::Key_F2);
+    compare_view_with_screen(*about, "about window, full screen");
+    about->close();
+}
+
+QTEST_MAIN(tst_screen)
+#include "tst_screen.moc"
