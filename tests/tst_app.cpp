@@ -3,6 +3,7 @@
 #include "browser/liste_boite.h"
 #include "browser/safe_text_document.h"
 #include "model/session.h"
+#include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
 #include "ui_mainwindow.h"
@@ -1365,8 +1366,19 @@ void tst_app::inspection_matches_the_checker()
     QCOMPARE(ordinary.registered_sessions().size(), std::size_t(loaded));
 }
 
-// A box at fault chosen in the tree lists its faults in the pane, as the checker words them;
-// the arrow keys leave it where it is and say why, once.
+bool holds_fault_red(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qRed(image.pixel(x, y)) > 0 && qGreen(image.pixel(x, y)) == 0
+                && qBlue(image.pixel(x, y)) == 0)
+                return true;
+    return false;
+}
+
+// Every view of the window shows the fault marks on screen (the boxes are black, muted to
+// grey, so only a mark is red); a box at fault chosen in the tree lists its faults in the
+// pane, as the checker words them; the arrow keys leave it where it is and say why, once.
 void tst_app::inspected_box_lists_its_faults_and_does_not_move()
 {
     QTemporaryDir dir;
@@ -1379,6 +1391,9 @@ void tst_app::inspected_box_lists_its_faults_and_does_not_move()
     show_and_wait(window);
     QVERIFY(window.inspect_session(path));
     const session& s = *window.registered_sessions().front();
+    screen_copy::let_paints_run();
+    for (const char* name : view_names)
+        QVERIFY2(holds_fault_red(screen_copy::of(*window.findChild<gl_widget*>(name))), name);
     auto* tree = window.findChild<liste_boite*>("treeView");
     click_row(*tree, s.tree_item->child(1)->index());  // box b
 

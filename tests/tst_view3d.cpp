@@ -3,13 +3,13 @@
 #include "model/session.h"
 #include "model/session_reader.h"
 #include "tests/plain_scene.h"
+#include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
 #include <GL/glu.h>
 #include <QMouseEvent>
 #include <QRandomGenerator>
 #include <QSet>
-#include <QScreen>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTextEdit>
@@ -282,19 +282,12 @@ bool show_and_settle(widget& w)
 
 enum class user_action { start_up, drag, wheel, click_on_box, resize };
 
-// What the X server shows of the view once it has drawn a frame, and the pixel of it that a
-// device pixel of the frame lands on.
-QImage screen_copy(gl_widget& view)
+// What the X server shows of the view once it has drawn its scene again, in device pixels.
+QImage seen_on_screen(gl_widget& view)
 {
-    view.updateGL();
-    QCoreApplication::processEvents();
-    return QGuiApplication::primaryScreen()->grabWindow(view.winId()).toImage();
-}
-
-QPoint in_copy(const gl_widget& view, const QImage& copy, const QPoint& device)
-{
-    const double scale = copy.width() / (view.width() * view.devicePixelRatioF());
-    return QPoint(int(device.x() * scale), int(device.y() * scale));
+    view.update();
+    screen_copy::let_paints_run();
+    return screen_copy::of(view);
 }
 
 int brightness(QRgb pixel)
@@ -985,19 +978,19 @@ void tst_view3d::fault_marks_reach_the_screen()
     const QPoint apart = on_screen(view, box_centre(s, 2));
     const QPoint outside = on_screen(view, scene_point(s, 22, 2, 2));
 
-    const QImage marked = screen_copy(view);
-    QCOMPARE(lit_channels(marked.pixel(in_copy(view, marked, block))), QString("r"));
-    QCOMPARE(lit_channels(marked.pixel(in_copy(view, marked, outside))), QString("b"));
+    const QImage marked = seen_on_screen(view);
+    QCOMPARE(lit_channels(marked.pixel(block)), QString("r"));
+    QCOMPARE(lit_channels(marked.pixel(outside)), QString("b"));
 
     view.set_chosen_fault(0);
-    const QImage chosen = screen_copy(view);
-    QCOMPARE(lit_channels(chosen.pixel(in_copy(view, chosen, block))), QString("gb"));
+    const QImage chosen = seen_on_screen(view);
+    QCOMPARE(lit_channels(chosen.pixel(block)), QString("gb"));
 
     s.faults.clear();
-    const QImage plain = screen_copy(view);
-    QCOMPARE(lit_channels(plain.pixel(in_copy(view, plain, block))), QString("rg"));
-    const int muted = brightness(marked.pixel(in_copy(view, marked, apart)));
-    const int bright = brightness(plain.pixel(in_copy(view, plain, apart)));
+    const QImage plain = seen_on_screen(view);
+    QCOMPARE(lit_channels(plain.pixel(block)), QString("rg"));
+    const int muted = brightness(marked.pixel(apart));
+    const int bright = brightness(plain.pixel(apart));
     QVERIFY2(bright > muted * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(muted).arg(bright)));
 }
 
