@@ -3,16 +3,21 @@
 #include "ui_mainwindow.h"
 
 #include "app/box_description.h"
+#include "app/fault_description.h"
+#include "browser/fault_model.h"
 #include "browser/liste_boite.h"
 #include "browser/safe_text_document.h"
 #include "model/box_line.h"
+#include "model/fault_line.h"
 #include "model/session.h"
 #include "model/session_reader.h"
 #include "view3d/gl_widget.h"
 
+#include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
 #include <QKeyEvent>
+#include <QListView>
 #include <QStandardItem>
 #include <QTextEdit>
 
@@ -24,6 +29,14 @@ namespace {
 std::ostream& operator<<(std::ostream& out, const QString& text)
 {
     return out << text.toLatin1().constData();
+}
+
+// What a session takes over from a reading: its grid, its boxes and its faults.
+void take_contents(session& s, session_reader::result& read)
+{
+    s.grid = std::move(read.grid);
+    s.boxes = std::move(read.boxes);
+    s.faults = std::move(read.faults);
 }
 
 }  // namespace
@@ -38,6 +51,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->splitter_horizontal_droit->setSizes({800, 220});
     ui->splitter_vertical->setSizes({600, 180});
     prepare_panes();
+    prepare_fault_list();
 
     ui->widget_gl_axe_x->set_view_mode(1);
     ui->widget_gl_axe_y->set_view_mode(2);
@@ -66,6 +80,25 @@ void MainWindow::prepare_panes()
     QFont font = ui->sortie_application->font();
     font.setStyleStrategy(QFont::PreferNoShaping);
     ui->sortie_application->setFont(font);
+}
+
+// A dock of its own beside the tree, hidden until a session with faults is shown. Its model
+// reads the session's list of faults, so a list of thousands shows at once.
+void MainWindow::prepare_fault_list()
+{
+    fault_dock = new QDockWidget(tr("Défauts de la session"), this);
+    fault_dock->setObjectName(QStringLiteral("dock_defauts"));
+    fault_list = new QListView(fault_dock);
+    fault_list->setObjectName(QStringLiteral("liste_defauts"));
+    fault_list->setUniformItemSizes(true);
+    fault_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    faults_shown = new fault_model(fault_list);
+    fault_list->setModel(faults_shown);
+    fault_dock->setWidget(fault_list);
+    addDockWidget(Qt::LeftDockWidgetArea, fault_dock);
+    fault_dock->hide();
+    connect(fault_list, &QListView::clicked, this, &MainWindow::on_fault_chosen);
+    connect(fault_list, &QListView::activated, this, &MainWindow::on_fault_chosen);
 }
 
 MainWindow::~MainWindow()
@@ -99,15 +132,33 @@ bool MainWindow::load_session(const QString& file_name)
 
 bool MainWindow::load_session(const QString& file_name, const QByteArray& native_name)
 {
+    return open_session(file_name, native_name, false);
+}
+
+bool MainWindow::inspect_session(const QString& file_name)
+{
+    return inspect_session(file_name, QFile::encodeName(file_name));
+}
+
+bool MainWindow::inspect_session(const QString& file_name, const QByteArray& native_name)
+{
+    return open_session(file_name, native_name, true);
+}
+
+// The ordinary open and the inspection write the same lines up to the closing one; a faulty
+// file read for inspection then gets its fault lines, as packview-check --all writes them,
+// and opens all the same, unless no container was read to draw its boxes in.
+bool MainWindow::open_session(const QString& file_name, const QByteArray& native_name,
+                              bool inspect)
+{
     std::cout << "Ouvrir le fichier : " << file_name << std::endl;
-    for (const auto& s : sessions) {
-        if (s->file_name == file_name) {
-            std::cout << "Erreur: le fichier '" << file_name << "' est deja ouvert." << std::endl;
-            return false;
-        }
+    if (is_open(file_name)) {
+        std::cout << "Erreur: le fichier '" << file_name << "' est deja ouvert." << std::endl;
+        return false;
     }
 
-    session_reader::result read = session_reader::read_native(native_name);
+    session_reader::result read = session_reader::read_native(
+        native_name, inspect ? session_reader::mode::every_fault : session_reader::mode::first_fault);
     if (read.unreadable) {
         std::cerr << "Error: ouvrir le fichier " << native_name.constData() << ": "
                   << read.open_error.toLocal8Bit().constData() << std::endl;
@@ -117,19 +168,39 @@ bool MainWindow::load_session(const QString& file_name, const QByteArray& native
         std::cout << line << std::endl;
     if (!read.loaded) {
         std::cout << "Lire le fichier -> PBM" << std::endl;
-        return false;
+        if (!inspect)
+            return false;
+        for (const packing_fault& f : read.faults)
+            std::cout << fault_line(f) << std::endl;
+        if (!read.container)
+            return false;
     }
 
     session* s = add_session(read.name, std::move(read.container));
-    s->grid = std::move(read.grid);
     s->file_name = file_name;
-    s->boxes = std::move(read.boxes);
+    take_contents(*s, read);
     ui->treeView->add_box_items(s->tree_item, s->boxes);
-    for (const auto& b : s->boxes)
-        std::cout << box_line(*b) << std::endl;
+    if (read.loaded) {
+        for (const auto& b : s->boxes)
+            std::cout << box_line(*b) << std::endl;
+    } else {
+        ui->treeView->mark_faulty(s->tree_item, fault_count(int(s->faults.size())));
+    }
     show_session_in_views(s);
-    std::cout << "Lire le fichier -> OK" << std::endl;
+    if (read.loaded)
+        std::cout << "Lire le fichier -> OK" << std::endl;
+    else
+        std::cout << "Session ouverte pour inspection : " << fault_count(int(s->faults.size()))
+                  << std::endl;
     return true;
+}
+
+bool MainWindow::is_open(const QString& file_name) const
+{
+    for (const auto& s : sessions)
+        if (s->file_name == file_name)
+            return true;
+    return false;
 }
 
 void MainWindow::show_session_in_views(session* s)
@@ -137,8 +208,11 @@ void MainWindow::show_session_in_views(session* s)
     for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
                             ui->widget_gl_axe_z}) {
         view->set_current_session(s);
+        view->set_chosen_fault(-1);
         view->update();
     }
+    faults_shown->show_faults(&s->faults);
+    fault_dock->setVisible(!s->faults.empty());
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
@@ -173,10 +247,22 @@ void MainWindow::on_action_propose_triggered()
 
 void MainWindow::on_action_ouvrir_un_fichier_triggered()
 {
-    const QString file_name = QFileDialog::getOpenFileName(
-        this, tr("Ouvrir une instance"), tr("."), tr("qarvel(*.qrv);;Tous les fichiers (*)"));
+    const QString file_name = ask_for_session_file();
     if (!file_name.isEmpty())
         load_session(file_name);
+}
+
+void MainWindow::on_action_inspecter_un_fichier_triggered()
+{
+    const QString file_name = ask_for_session_file();
+    if (!file_name.isEmpty())
+        inspect_session(file_name);
+}
+
+QString MainWindow::ask_for_session_file()
+{
+    return QFileDialog::getOpenFileName(this, tr("Ouvrir une instance"), tr("."),
+                                        tr("qarvel(*.qrv);;Tous les fichiers (*)"));
 }
 
 void MainWindow::on_liste_item_triggered(QStandardItem* item)
@@ -209,7 +295,7 @@ void MainWindow::on_affiche_info_boite_triggered(QStandardItem* item, QString id
                 view->set_highlighted_box(int(i));
             view->update();
         }
-        describe_in_info_pane(b);
+        describe_in_info_pane(*s, int(i));
         break;
     }
     if (ui->frame_left_down->isHidden())
@@ -231,16 +317,34 @@ void MainWindow::on_wid_opengl_box_selected(int number)
         view->set_highlighted_box(i);
         view->update();
     }
-    describe_in_info_pane(b);
+    describe_in_info_pane(*s, i);
+}
+
+// A fault chosen in the list: both its boxes emphasised in every view, the fault in the pane.
+void MainWindow::on_fault_chosen(const QModelIndex& row)
+{
+    session* s = ui->widget_opengl->current_session();
+    if (!s || !row.isValid() || std::size_t(row.row()) >= s->faults.size())
+        return;
+    for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
+                            ui->widget_gl_axe_z}) {
+        view->set_chosen_fault(row.row());
+        view->update();
+    }
+    write_info_pane(fault_description(*s, s->faults[std::size_t(row.row())]));
+}
+
+void MainWindow::describe_in_info_pane(const session& s, int index)
+{
+    write_info_pane(box_description(*s.boxes[std::size_t(index)]) + faults_of_box(s, index));
 }
 
 // A falling box reports every unit it fell, all with its final position: the pane is written
 // again only when what it would show changes.
-void MainWindow::describe_in_info_pane(const box& b)
+void MainWindow::write_info_pane(const QString& html)
 {
-    const QString description = box_description(b);
-    if (description == described)
+    if (html == described)
         return;
-    described = description;
-    ui->zone_info_boite->setHtml(description);
+    described = html;
+    ui->zone_info_boite->setHtml(html);
 }

@@ -10,9 +10,13 @@
 namespace Ui {
 class MainWindow;
 }
+class QDockWidget;
+class QListView;
+class QModelIndex;
 class QStandardItem;
 class QTextEdit;
 class dimension;
+class fault_model;
 struct box;
 struct session;
 
@@ -30,6 +34,10 @@ public:
     // The same for the file that native_name names, file_name being its text: a name that is
     // not valid in the locale's encoding has no text that names it.
     bool load_session(const QString& file_name, const QByteArray& native_name);
+    // Reads a session file as packview-check --all does and, when a container was read, opens
+    // it with every box and every fault, for inspection; a valid file simply loads.
+    bool inspect_session(const QString& file_name);
+    bool inspect_session(const QString& file_name, const QByteArray& native_name);
 
     // Creates and registers an empty session with its tree node; the session owns container.
     session* add_session(const QString& name, std::unique_ptr<dimension> container);
@@ -45,6 +53,7 @@ private slots:
     // Connected by name to the form's two menu actions.
     void on_action_propose_triggered();
     void on_action_ouvrir_un_fichier_triggered();
+    void on_action_inspecter_un_fichier_triggered();
 
 private:
     // Connected in the constructor: as slots, their names would make the form's connection
@@ -52,9 +61,15 @@ private:
     void on_liste_item_triggered(QStandardItem* item);
     void on_affiche_info_boite_triggered(QStandardItem* item, QString id);
     void on_wid_opengl_box_selected(int number);
+    void on_fault_chosen(const QModelIndex& row);
 
     void prepare_panes();
-    void describe_in_info_pane(const box& b);
+    void prepare_fault_list();
+    QString ask_for_session_file();
+    bool open_session(const QString& file_name, const QByteArray& native_name, bool inspect);
+    bool is_open(const QString& file_name) const;
+    void describe_in_info_pane(const session& s, int index);
+    void write_info_pane(const QString& html);
     void show_session_in_views(session* s);
 
     Ui::MainWindow* ui;
@@ -62,4 +77,7 @@ private:
     QHash<QStandardItem*, session*> sessions_by_item;
     int session_counter = 0;
     QString described;  // the information pane's text as last written
+    QDockWidget* fault_dock;  // beside the tree, shown for a session with faults
+    QListView* fault_list;
+    fault_model* faults_shown;
 };

@@ -1,12 +1,14 @@
 // Times the window around large sessions: start to the first frame of all four views, the
-// session tree and the output pane on their own, one arrow key that drops the picked box, and
-// clicks that pick boxes.
-// Usage: bench_window [frames|tree|pane|key|click|longid...] [BOX_COUNT...]   (default: all
-// parts, 10000 and 100000 boxes; the key only up to 10000); run under Xvfb, for example
+// session tree and the output pane on their own, one arrow key that drops the picked box,
+// clicks that pick boxes, and faulty loads opened for inspection (100000 boxes in millimetres
+// with 1000 overlaps, 10000 boxes with 10000 faults) with a row of their fault list chosen.
+// Usage: bench_window [frames|tree|pane|key|click|longid|inspect...] [BOX_COUNT...]   (default:
+// all parts, 10000 and 100000 boxes; the key only up to 10000); run under Xvfb, for example
 //   xvfb-run -a -s "-screen 0 1600x1200x24" ./build/bench_window
 
 #include "app/debug_stream.h"
 #include "app/mainwindow.h"
+#include "benchmarks/bench_files.h"
 #include "browser/liste_boite.h"
 #include "model/box.h"
 #include "model/session.h"
@@ -19,6 +21,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QHash>
+#include <QListView>
 #include <QRandomGenerator>
 #include <QStandardItem>
 #include <QTemporaryDir>
@@ -187,6 +190,17 @@ bool all_views_on_screen(const paint_counter& painter)
     return true;
 }
 
+// A frame that never reaches the screen is reported, not waited for.
+constexpr double give_up_ms = 30000;
+
+// Milliseconds on the timer once every view is on screen, or give_up_ms.
+double wait_until_on_screen(const paint_counter& painter, const QElapsedTimer& timer)
+{
+    while (!all_views_on_screen(painter) && ms_since(timer) < give_up_ms)
+        QTest::qWait(5);
+    return ms_since(timer);
+}
+
 // As the entry point does it: window, redirection, show, load; then the first frames, timed
 // until the X server's copy of every view shows them.
 void time_first_frames(const QString& path, int box_count)
@@ -200,11 +214,7 @@ void time_first_frames(const QString& path, int box_count)
     while (!w.painter.all_painted_since({}))
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double painted_ms = ms_since(timer);
-    // A frame that never reaches the screen is reported, not waited for.
-    constexpr double give_up_ms = 30000;
-    while (!all_views_on_screen(w.painter) && ms_since(timer) < give_up_ms)
-        QTest::qWait(5);
-    const double on_screen_ms = ms_since(timer);
+    const double on_screen_ms = wait_until_on_screen(w.painter, timer);
     const double process_ms = ms_since_process_start();
     run_until_idle();
     QTest::qWait(500);
@@ -379,6 +389,72 @@ void time_long_id(const QString& dir, int length)
                 length, load_ms, ms_since(timer));
 }
 
+// Boxes three to a place on a lattice, so that each place gives three overlapping pairs, and
+// one box out of the container: as many faults as boxes.
+bool write_triples(const QString& path, int box_count)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    const int places = box_count / 3;
+    const int columns_x = 100, columns_z = 20;
+    file.write(QStringLiteral("<qarvel name=\"triples\"><container length=\"12032\" "
+                              "width=\"2352\" height=\"2698\"/><boxs number=\"%1\">\n")
+                   .arg(box_count).toLatin1());
+    int id = 0;
+    for (int place = 0; place < places; ++place)
+        for (int copy = 0; copy < 3; ++copy)
+            write_box(file, ++id, 100, 100, 100, (place % columns_x) * 120,
+                      (place / (columns_x * columns_z)) * 120,
+                      (place / columns_x % columns_z) * 117, place % 16);
+    while (id < box_count)
+        write_box(file, ++id, 100, 100, 100, 12000, 0, 0, 2);
+    file.write("</boxs></qarvel>\n");
+    return true;
+}
+
+// As the entry point does it with --inspect: window, redirection, show, inspection; then the
+// first frames until they are on screen, and a row of the fault list chosen until every view has drawn it.
+void time_inspection(const QString& path)
+{
+    QElapsedTimer timer;
+    timer.start();
+    window_under_test w;
+    w.window.setVisible(true);
+    const bool opened = w.window.inspect_session(path);
+    const double open_ms = ms_since(timer);
+    while (!w.painter.all_painted_since({}))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    const double painted_ms = ms_since(timer);
+    const double on_screen_ms = wait_until_on_screen(w.painter, timer);
+    run_until_idle();
+    if (!opened) {
+        std::printf("inspection: NOT OPENED\n");
+        return;
+    }
+    const session& s = *w.window.registered_sessions().front();
+    std::printf("%6zu boxes, %5zu faults: start to inspect_session done %8.1f ms, to first "
+                "paints %8.1f ms, to all four views on screen %8.1f ms%s\n",
+                s.boxes.size(), s.faults.size(), open_ms, painted_ms, on_screen_ms,
+                on_screen_ms < give_up_ms ? "" : "  (NOT ON SCREEN)");
+    QTest::qWait(500);
+    // The first choice draws whole frames, as the kept frames are not whole yet; later ones
+    // draw only around the boxes whose emphasis changed.
+    auto* list = w.window.findChild<QListView*>("liste_defauts");
+    for (int choice = 1; choice <= 3; ++choice) {
+        const QModelIndex row = list->model()->index(list->model()->rowCount() * choice / 4, 0);
+        list->scrollTo(row);
+        run_until_idle();
+        QString paints;
+        const double chosen_ms = time_until_repainted(w, [list, row] {
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              list->visualRect(row).center());
+        }, paints);
+        std::printf("              fault row %d chosen: to idle %8.1f ms; paints: %s\n",
+                    row.row(), chosen_ms, qPrintable(paints));
+    }
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -398,7 +474,7 @@ int main(int argc, char* argv[])
     if (counts.isEmpty())
         counts = {10000, 100000};
     if (parts.isEmpty())
-        parts = QStringList{"frames", "tree", "pane", "key", "click", "longid"};
+        parts = QStringList{"frames", "tree", "pane", "key", "click", "longid", "inspect"};
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
@@ -425,5 +501,15 @@ int main(int argc, char* argv[])
     if (parts.contains("longid"))
         for (const int length : longid_lengths)
             time_long_id(dir.path(), length);
+    if (parts.contains("inspect")) {
+        const QString overlaps = dir.filePath(QStringLiteral("overlaps.qrv"));
+        const QString triples = dir.filePath(QStringLiteral("triples.qrv"));
+        // 100 x 20 x 50 cells; every 100th box at the corner of the one before.
+        if (!write_lattice(overlaps, high_cube_40ft_mm, 100, 20, 50, 0, 100)
+            || !write_triples(triples, 10000))
+            return 1;
+        time_inspection(overlaps);
+        time_inspection(triples);
+    }
     return 0;
 }

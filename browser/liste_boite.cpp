@@ -119,6 +119,12 @@ void liste_boite::append_box_nodes(QStandardItem* session_item,
     expand_to(session_item);
 }
 
+void liste_boite::mark_faulty(QStandardItem* session_item, const QString& fault_count)
+{
+    session_item->setText(session_item->text() + QLatin1String(" (") + fault_count
+                          + QLatin1Char(')'));
+}
+
 void liste_boite::select_box_item(QStandardItem* session_item, const box* b)
 {
     if (session_item->index().parent() != root_item->index())

@@ -33,6 +33,9 @@ public:
     // Selects the first node of the session whose id is the box's; nothing when none matches.
     void select_box_item(QStandardItem* session_item, const box* b);
 
+    // A session opened for inspection: its node's text ends with its count of faults.
+    void mark_faulty(QStandardItem* session_item, const QString& fault_count);
+
     QStandardItem* root() const { return root_item; }
 
 protected:

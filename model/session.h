@@ -3,6 +3,7 @@
 #include "model/box.h"
 #include "model/dimension.h"
 #include "model/occupancy_grid.h"
+#include "model/packing_fault.h"
 
 #include <QString>
 
@@ -12,8 +13,8 @@
 
 class QStandardItem;
 
-// One successfully loaded session file: the container, its boxes in file order and the grid
-// of the cells they take.
+// One session file, loaded, or opened for inspection with its faults: the container, its boxes
+// in file order and the grid of the cells they take.
 struct session {
     std::vector<std::unique_ptr<box>> boxes;
     std::unique_ptr<dimension> container;
@@ -21,4 +22,6 @@ struct session {
     QStandardItem* tree_item = nullptr;   // owned by the session tree's model
     int32_t session_number = 0;
     std::unique_ptr<occupancy_grid> grid;
+    // Every fault of a file opened for inspection, in file order; empty for a valid packing.
+    std::vector<packing_fault> faults;
 };

@@ -76,7 +76,7 @@ QImage view_picture::draw(scene_drawing& scene, const session* s, int highlighte
     glLoadIdentity();
     scene_drawing::multiply_view_transform(eye);
     if (s)
-        scene.geometry().refresh(*s, highlighted);
+        scene.refresh(*s, highlighted, -1);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     scene.draw(s, highlighted, eye.mode);
 

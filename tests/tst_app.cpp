@@ -2,6 +2,8 @@
 #include "app/mainwindow.h"
 #include "browser/liste_boite.h"
 #include "browser/safe_text_document.h"
+#include "model/session.h"
+#include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
 #include "ui_mainwindow.h"
@@ -11,13 +13,19 @@
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFrame>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLayout>
+#include <QListView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPointer>
+#include <QProcess>
+#include <QRandomGenerator>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -160,6 +168,70 @@ bool holds_red(const QImage& image)
     return false;
 }
 
+// ---- the checker beside the window
+
+QByteArray run_checker(const QString& path, QStringList options)
+{
+    QProcess process;
+    process.start(QStringLiteral(PACKVIEW_CHECK_PATH), options << path);
+    process.waitForFinished(60000);
+    return process.readAllStandardOutput();
+}
+
+// The lines packview-check writes, as the pane shows them: one paragraph a line.
+QStringList checker_lines(const QString& path, const QStringList& options)
+{
+    QString out = QString::fromLatin1(run_checker(path, options));
+    out.chop(1);  // the last line's end
+    return out.split('\n');
+}
+
+QJsonObject checker_json(const QString& path)
+{
+    return QJsonDocument::fromJson(run_checker(path, {"--all", "--json"}))
+        .array().first().toObject();
+}
+
+// Box b overlaps a, c sticks out on z, d overlaps a and b; the file then ends inside "boxs".
+const QByteArray planted_faults =
+    "<qarvel name=\"s\"><container length=\"10\" width=\"8\" height=\"6\"/>"
+    "<boxs number=\"6\">\n"
+    "<box id=\"a\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"b\" length=\"4\" width=\"8\" height=\"3\" px=\"2\" py=\"1\" pz=\"0\"/>\n"
+    "<box id=\"c\" length=\"4\" width=\"9\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"d\" length=\"4\" width=\"4\" height=\"3\" px=\"1\" py=\"0\" pz=\"1\"/>\n"
+    "<box id=\"e\" length=\"2\" width=\"2\" height=\"2\" px=\"8\" py=\"4\" pz=\"0\"/>\n";
+
+// Boxes at random places, some out of the container, many overlapping.
+QByteArray random_load(int count)
+{
+    QRandomGenerator random(5);
+    QByteArray xml = "<qarvel name=\"s\"><container length=\"12\" width=\"12\" height=\"12\"/>"
+                     "<boxs number=\"" + QByteArray::number(count) + "\">";
+    for (int i = 0; i < count; ++i) {
+        xml += "<box id=\"r" + QByteArray::number(i) + "\"";
+        for (const char* extent : {"length", "width", "height"})
+            xml += QByteArray(" ") + extent + "=\"" + QByteArray::number(random.bounded(1, 5)) + "\"";
+        for (const char* place : {"px", "py", "pz"})
+            xml += QByteArray(" ") + place + "=\"" + QByteArray::number(random.bounded(-1, 11)) + "\"";
+        xml += "/>";
+    }
+    return xml + "</boxs></qarvel>";
+}
+
+QString inspection_line(int faults)
+{
+    return QStringLiteral("Session ouverte pour inspection : %1 defaut%2")
+        .arg(faults).arg(faults == 1 ? "" : "s");
+}
+
+void click_row(QAbstractItemView& view, const QModelIndex& index)
+{
+    view.scrollTo(index);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                      view.visualRect(index).center());
+}
+
 }  // namespace
 
 class tst_app : public QObject {
@@ -210,13 +282,18 @@ private slots:
     void window_keys();
     void window_inert_menu_entries_data();
     void window_inert_menu_entries();
-    void window_ctrl_o_asks_for_a_session();
+    void window_commands_ask_for_a_session_data();
+    void window_commands_ask_for_a_session();
 
     void window_panes_read_no_file_an_id_names_data();
     void window_panes_read_no_file_an_id_names();
     void window_start_up_load_adds_no_frame();
     void window_repaints_once_after_a_fall();
     void window_shows_a_long_id_whole();
+
+    void inspection_matches_the_checker_data();
+    void inspection_matches_the_checker();
+    void inspected_box_lists_its_faults_and_does_not_move();
 };
 
 void tst_app::initTestCase()
@@ -396,6 +473,7 @@ void tst_app::form_objects_data()
     };
     const QList<object_row> rows = {
         {"action_ouvrir_un_fichier", "QAction", "MainWindow", "Ouvrir un fichier"},
+        {"action_inspecter_un_fichier", "QAction", "MainWindow", "Inspecter un fichier..."},
         {"actionQuitter", "QAction", "MainWindow", "Quitter"},
         {"actionOption", "QAction", "MainWindow", "Option"},
         {"action_propose", "QAction", "MainWindow", QStringLiteral("À propose de..*")},
@@ -753,15 +831,17 @@ void tst_app::form_menus()
                                                      ui.menuAide->menuAction()}));
 
     const QList<QAction*> file_entries = ui.menuFicher->actions();
-    QCOMPARE(file_entries.size(), 3);
+    QCOMPARE(file_entries.size(), 4);
     QCOMPARE(file_entries.at(0), ui.action_ouvrir_un_fichier);
-    QVERIFY(file_entries.at(1)->isSeparator());
-    QCOMPARE(file_entries.at(2), ui.actionQuitter);
+    QCOMPARE(file_entries.at(1), ui.action_inspecter_un_fichier);
+    QVERIFY(file_entries.at(2)->isSeparator());
+    QCOMPARE(file_entries.at(3), ui.actionQuitter);
     QCOMPARE(ui.menuOption->actions(), QList<QAction*>{ui.actionOption});
     QCOMPARE(ui.menuAide->actions(), QList<QAction*>{ui.action_propose});
 
     QCOMPARE(ui.action_ouvrir_un_fichier->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
-    for (const QAction* action : {ui.actionQuitter, ui.actionOption, ui.action_propose})
+    for (const QAction* action : {ui.action_inspecter_un_fichier, ui.actionQuitter,
+                                  ui.actionOption, ui.action_propose})
         QVERIFY(action->shortcut().isEmpty());
 }
 
@@ -981,8 +1061,17 @@ void tst_app::window_inert_menu_entries()
     QCOMPARE(top_level_views(), views);
 }
 
-void tst_app::window_ctrl_o_asks_for_a_session()
+void tst_app::window_commands_ask_for_a_session_data()
 {
+    QTest::addColumn<QString>("command");  // an action to trigger, or none for Ctrl+O
+    QTest::newRow("Ctrl+O") << QString();
+    QTest::newRow("inspect command") << "action_inspecter_un_fichier";
+}
+
+// Both commands ask with the same dialog, and a cancelled dialog changes nothing.
+void tst_app::window_commands_ask_for_a_session()
+{
+    QFETCH(QString, command);
     MainWindow window;
     debug_stream redirect(std::cout, window.output_pane());
     std::cout << seed.toStdString() << std::endl;
@@ -1002,7 +1091,10 @@ void tst_app::window_ctrl_o_asks_for_a_session()
         }
     });
     cancel.start(10);
-    QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    if (command.isEmpty())
+        QTest::keyClick(&window, Qt::Key_O, Qt::ControlModifier);
+    else
+        window.findChild<QAction*>(command)->trigger();
 
     QCOMPARE(caption, QStringLiteral("Ouvrir une instance"));
     QCOMPARE(filters, (QStringList{"qarvel(*.qrv)", "Tous les fichiers (*)"}));
@@ -1176,6 +1268,154 @@ void tst_app::window_shows_a_long_id_whole()
         const QTextBlock block = pane->document()->findBlock(pane->toPlainText().indexOf(id));
         QVERIFY(block.layout()->lineCount() > 1);
     }
+}
+
+// ---- inspection
+
+void tst_app::inspection_matches_the_checker_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("opens");  // a container was read, so there is something to show
+
+    const QByteArray container = "<qarvel name=\"s\"><container length=\"10\" width=\"8\" "
+                                 "height=\"6\"/><boxs number=\"3\">";
+    const QByteArray cube = "<box id=\"%1\" length=\"2\" width=\"2\" height=\"2\" "
+                            "px=\"1\" py=\"0\" pz=\"1\"/>";
+    const auto boxes = [&](QStringList ids) {
+        QByteArray xml;
+        for (const QString& id : ids)
+            xml += QString::fromLatin1(cube).arg(id).toLatin1();
+        return xml;
+    };
+    QTest::newRow("overlaps, a box outside, then the file ends") << planted_faults << true;
+    QTest::newRow("three boxes in one place") << container + boxes({"u", "v", "w"})
+                                                 + "</boxs></qarvel>" << true;
+    QTest::newRow("an unknown element keeps the boxes before it")
+        << container + boxes({"u", "v"}) + "<carton/>" + boxes({"w"}) + "</boxs></qarvel>"
+        << true;
+    QTest::newRow("many faults") << random_load(60) << true;
+    QTest::newRow("a valid file") << container + "<box id=\"u\" length=\"1\" width=\"1\" "
+                                     "height=\"1\"/>" + "</boxs></qarvel>" << true;
+    QTest::newRow("a box before the container") << boxes({"u"}) << false;
+}
+
+// The pane's lines, the tree, the fault list and where each row leads, against what
+// packview-check writes for the same file; and the ordinary open of it is left as it was.
+void tst_app::inspection_matches_the_checker()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, opens);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.qrv");
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
+    out.close();
+    const QJsonObject json = checker_json(path);
+    const QJsonArray faults = json["faults"].toArray();
+    const bool loaded = json["loaded"].toBool();
+    QStringList expected{seed};
+    QStringList fault_lines;
+    for (const QString& line : checker_lines(path, {"--all", "--boxes"})) {
+        if (line.startsWith("Statistiques: ") || line.startsWith("Sans appui: "))
+            continue;
+        expected << line;
+        if (line.startsWith("Defaut: "))
+            fault_lines << line;
+    }
+    if (opens && !loaded)
+        expected << inspection_line(faults.size());
+
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    std::cout << seed.toStdString() << std::endl;
+    show_and_wait(window);
+    QCOMPARE(window.inspect_session(path), opens);
+    QCOMPARE(paragraphs(*window.output_pane()), expected);
+    QCOMPARE(window.registered_sessions().size(), std::size_t(opens));
+    if (opens) {
+        const session& s = *window.registered_sessions().front();
+        QCOMPARE(int(s.boxes.size()), json["statistics"]["boxes"].toInt());
+        QCOMPARE(s.tree_item->text(),
+                 loaded ? QString("s") : QStringLiteral("s (%1 defaut%2)")
+                                             .arg(faults.size()).arg(faults.size() == 1 ? "" : "s"));
+        QCOMPARE(s.tree_item->rowCount(), int(s.boxes.size()));
+        auto* list = window.findChild<QListView*>("liste_defauts");
+        QCOMPARE(window.findChild<QDockWidget*>("dock_defauts")->isVisible(), !loaded);
+        QCOMPARE(list->model()->rowCount(), faults.size());
+        for (int row = 0; row < faults.size(); ++row) {
+            const QModelIndex index = list->model()->index(row, 0);
+            QCOMPARE(index.data().toString(), fault_lines[row]);
+            click_row(*list, index);
+            for (const char* name : view_names)
+                QCOMPARE(window.findChild<gl_widget*>(name)->chosen_fault(), row);
+            const QString described = window.findChild<QTextEdit*>("zone_info_boite")->toPlainText();
+            QVERIFY2(described.startsWith(fault_lines[row]), qPrintable(described));
+            const QJsonObject fault = faults[row].toObject();
+            for (const QJsonValue& b : {QJsonValue(fault), fault["other"]})
+                if (b.toObject().contains("id"))
+                    QVERIFY(described.contains("Boite id = " + b["id"].toString() + " "));
+        }
+    }
+
+    MainWindow ordinary;
+    debug_stream ordinary_redirect(std::cout, ordinary.output_pane());
+    std::cout << seed.toStdString() << std::endl;
+    QCOMPARE(ordinary.load_session(path), loaded);
+    QCOMPARE(paragraphs(*ordinary.output_pane()),
+             QStringList{seed} + checker_lines(path, {"--boxes"}));
+    QCOMPARE(ordinary.registered_sessions().size(), std::size_t(loaded));
+}
+
+bool holds_fault_red(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qRed(image.pixel(x, y)) > 0 && qGreen(image.pixel(x, y)) == 0
+                && qBlue(image.pixel(x, y)) == 0)
+                return true;
+    return false;
+}
+
+// Every view of the window shows the fault marks on screen (the boxes are black, muted to
+// grey, so only a mark is red); a box at fault chosen in the tree lists its faults in the
+// pane, as the checker words them; the arrow keys leave it where it is and say why, once.
+void tst_app::inspected_box_lists_its_faults_and_does_not_move()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("s.qrv");
+    QFile out(path);
+    QVERIFY(out.open(QIODevice::WriteOnly) && out.write(planted_faults) > 0);
+    out.close();
+    MainWindow window;
+    debug_stream redirect(std::cout, window.output_pane());
+    show_and_wait(window);
+    QVERIFY(window.inspect_session(path));
+    const session& s = *window.registered_sessions().front();
+    screen_copy::let_paints_run();
+    for (const char* name : view_names)
+        QVERIFY2(holds_fault_red(screen_copy::of(*window.findChild<gl_widget*>(name))), name);
+    auto* tree = window.findChild<liste_boite*>("treeView");
+    click_row(*tree, s.tree_item->child(1)->index());  // box b
+
+    const QString described = window.findChild<QTextEdit*>("zone_info_boite")->toPlainText();
+    QStringList faults_of_b;
+    for (const QString& line : checker_lines(path, {"--all"}))
+        if (line.startsWith("Defaut: ") && line.contains("[boite b]"))
+            faults_of_b << line;
+    QCOMPARE(faults_of_b.size(), 2);
+    QVERIFY2(described.trimmed().endsWith(faults_of_b.join('\n')), qPrintable(described));
+
+    auto* view = window.findChild<gl_widget*>("widget_opengl");
+    QCOMPARE(view->highlighted_box(), 1);
+    const QStringList before = paragraphs(*window.output_pane());
+    view->setFocus();
+    for (Qt::Key key : {Qt::Key_Right, Qt::Key_Left, Qt::Key_Down})
+        QTest::keyClick(view, key);
+    QCOMPARE(paragraphs(*window.output_pane()),
+             before + QStringList{"Deplacement impossible: la session a des defauts"});
+    QCOMPARE(s.boxes[1]->position.px, 2);
+    QCOMPARE(s.boxes[1]->position.pz, 0);
+    QCOMPARE(s.boxes[1]->position.py, 1);
 }
 
 QTEST_MAIN(tst_app)

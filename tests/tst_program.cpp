@@ -1,5 +1,6 @@
 #include "app/mainwindow.h"
 #include "app/program.h"
+#include "model/session.h"
 #include "view3d/gl_widget.h"
 
 #include <QDir>
@@ -198,9 +199,11 @@ private slots:
     void executable_run();
     void partial_line_reaches_the_pane_before_the_window_goes();
     void escape_in_the_main_view_closes_only_that_view();
+    void inspect_option_data();
+    void inspect_option();
 
 private:
-    QString write_session(const QString& name);
+    QString write_session(const QString& name, const QByteArray& bytes = two_boxes);
 
     QTemporaryDir dir;
 };
@@ -212,11 +215,11 @@ void tst_program::initTestCase()
     QVERIFY(QDir(dir.path()).mkpath("a directory"));
 }
 
-QString tst_program::write_session(const QString& name)
+QString tst_program::write_session(const QString& name, const QByteArray& bytes)
 {
     const QString path = dir.filePath(name);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(two_boxes) < 0)
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) < 0)
         return QString();
     return path;
 }
@@ -328,6 +331,42 @@ void tst_program::escape_in_the_main_view_closes_only_that_view()
     QCOMPARE(code, 0);
     QVERIFY(!view_shown_after);
     QVERIFY(window_shown_after);
+}
+
+void tst_program::inspect_option_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("sessions");
+    QTest::addColumn<int>("faults");
+    QTest::newRow("a faulty file inspected") << QStringList{"--inspect", "overlap.qrv"} << 1 << 1;
+    QTest::newRow("a faulty file opened") << QStringList{"overlap.qrv"} << 0 << 0;
+    QTest::newRow("a valid file inspected") << QStringList{"--inspect", "run1.qrv"} << 1 << 0;
+    QTest::newRow("the option alone names a file") << QStringList{"--inspect"} << 0 << 0;
+}
+
+void tst_program::inspect_option()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, sessions);
+    QFETCH(int, faults);
+    QByteArray overlap = two_boxes;
+    overlap.replace("px=\"4\"", "px=\"3\"");
+    QVERIFY(!write_session("overlap.qrv", overlap).isEmpty());
+    QVERIFY(!write_session("run1.qrv").isEmpty());
+    QList<QByteArray> paths;
+    for (const QString& argument : arguments)
+        paths << QFile::encodeName(argument.endsWith(".qrv") ? dir.filePath(argument) : argument);
+
+    int registered = -1;
+    int found = -1;
+    const int code = run_in_process(paths, [&](MainWindow& window) {
+        registered = int(window.registered_sessions().size());
+        found = registered == 1 ? int(window.registered_sessions().front()->faults.size()) : 0;
+    });
+
+    QCOMPARE(code, 0);
+    QCOMPARE(registered, sessions);
+    QCOMPARE(found, faults);
 }
 
 QTEST_MAIN(tst_program)

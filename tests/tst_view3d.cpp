@@ -1,7 +1,9 @@
 #include "app/debug_stream.h"
 #include "model/packing_check.h"
 #include "model/session.h"
+#include "model/session_reader.h"
 #include "tests/plain_scene.h"
+#include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
 #include <GL/glu.h>
@@ -9,6 +11,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTextEdit>
 #include <QVector3D>
 #include <QWheelEvent>
@@ -279,6 +282,29 @@ bool show_and_settle(widget& w)
 
 enum class user_action { start_up, drag, wheel, click_on_box, resize };
 
+// What the X server shows of the view once it has drawn its scene again, in device pixels.
+QImage seen_on_screen(gl_widget& view)
+{
+    view.update();
+    screen_copy::let_paints_run();
+    return screen_copy::of(view);
+}
+
+int brightness(QRgb pixel)
+{
+    return qRed(pixel) + qGreen(pixel) + qBlue(pixel);
+}
+
+// Box b overlaps a on a block of 4 x 6 x 4 cells, c stands apart and d sticks out of the
+// container along x; a and b are yellow, c light blue and d blue.
+const QByteArray faulty_packing =
+    "<qarvel><container length=\"20\" width=\"20\" height=\"10\"/><boxs number=\"4\">"
+    "<box id=\"a\" length=\"6\" width=\"6\" height=\"6\" px=\"0\" py=\"0\" pz=\"0\" color=\"1\"/>"
+    "<box id=\"b\" length=\"6\" width=\"6\" height=\"6\" px=\"2\" py=\"0\" pz=\"2\" color=\"1\"/>"
+    "<box id=\"c\" length=\"4\" width=\"4\" height=\"4\" px=\"12\" py=\"0\" pz=\"12\" color=\"4\"/>"
+    "<box id=\"d\" length=\"6\" width=\"4\" height=\"4\" px=\"17\" py=\"0\" pz=\"0\" color=\"3\"/>"
+    "</boxs></qarvel>";
+
 }  // namespace
 
 Q_DECLARE_METATYPE(user_action)
@@ -332,6 +358,8 @@ private slots:
     void pick_under_cursor_matches_whole_scene_pass();
     void cached_drawing_matches_plain_drawing_data();
     void cached_drawing_matches_plain_drawing();
+    void fault_marks_reach_the_screen_data();
+    void fault_marks_reach_the_screen();
 };
 
 void tst_view3d::projection_half_extent_data()
@@ -913,6 +941,57 @@ void tst_view3d::cached_drawing_matches_plain_drawing()
     same_frames("after the move");
     emphasise(view.highlighted_box() + 1);
     same_frames("after the emphasis moved");
+}
+
+void tst_view3d::fault_marks_reach_the_screen_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::newRow("main view") << 0;
+    QTest::newRow("x axis view") << 1;
+    QTest::newRow("y axis view") << 2;
+    QTest::newRow("z axis view") << 3;
+}
+
+// On the screen's copy of each kind of view: the shared block shows in fault red through the
+// boxes around it, in cyan once its fault is chosen; the box outside the container shows where
+// it is; the box without fault is muted, and all of it goes once the session has no faults.
+void tst_view3d::fault_marks_reach_the_screen()
+{
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("faulty.qrv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(faulty_packing) > 0);
+    file.close();
+    session_reader::result read = session_reader::read(path, session_reader::mode::every_fault);
+    session s;
+    s.container = std::move(read.container);
+    s.grid = std::move(read.grid);
+    s.boxes = std::move(read.boxes);
+    s.faults = std::move(read.faults);
+    QCOMPARE(s.faults.size(), std::size_t(2));
+
+    gl_widget view;
+    view.set_current_session(&s);
+    QVERIFY(show(view, mode));
+    const QPoint block = on_screen(view, scene_point(s, 4, 3, 4));
+    const QPoint apart = on_screen(view, box_centre(s, 2));
+    const QPoint outside = on_screen(view, scene_point(s, 22, 2, 2));
+
+    const QImage marked = seen_on_screen(view);
+    QCOMPARE(lit_channels(marked.pixel(block)), QString("r"));
+    QCOMPARE(lit_channels(marked.pixel(outside)), QString("b"));
+
+    view.set_chosen_fault(0);
+    const QImage chosen = seen_on_screen(view);
+    QCOMPARE(lit_channels(chosen.pixel(block)), QString("gb"));
+
+    s.faults.clear();
+    const QImage plain = seen_on_screen(view);
+    QCOMPARE(lit_channels(plain.pixel(block)), QString("rg"));
+    const int muted = brightness(marked.pixel(apart));
+    const int bright = brightness(plain.pixel(apart));
+    QVERIFY2(bright > muted * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(muted).arg(bright)));
 }
 
 QTEST_MAIN(tst_view3d)

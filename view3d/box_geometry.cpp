@@ -20,6 +20,22 @@ float brightened(int component)
     return std::min(1.0, component / 255.0 * 1.6);
 }
 
+// Dim and greyish, so that the boxes at fault stand out among them.
+float muted(int component)
+{
+    return 0.2f + 0.25f * (component / 255.0f);
+}
+
+float shaded(int component, fault_marks::shade shade)
+{
+    switch (shade) {
+    case fault_marks::shade::bright: return brightened(component);
+    case fault_marks::shade::muted: return muted(component);
+    case fault_marks::shade::plain: break;
+    }
+    return component / 255.0f;
+}
+
 }  // namespace
 
 void box_geometry::corners(const dimension& container, const box& b, float lower[3],
@@ -54,28 +70,33 @@ bool box_geometry::box_key::operator==(const box_key& other) const
 {
     return px == other.px && py == other.py && pz == other.pz && length == other.length &&
            width == other.width && height == other.height && color == other.color &&
-           highlighted == other.highlighted;
+           shade == other.shade;
 }
 
-box_geometry::box_key box_geometry::key_of(const box& b, bool highlighted)
+box_geometry::box_key box_geometry::key_of(const box& b, fault_marks::shade shade)
 {
     const position& p = b.position;
     const dimension& d = b.dimension;
-    return {p.px, p.py, p.pz, d.length(), d.width(), d.height(), b.color, highlighted};
+    return {p.px, p.py, p.pz, d.length(), d.width(), d.height(), b.color, shade};
 }
 
-void box_geometry::refresh(const session& s, int highlighted)
+fault_marks::shade box_geometry::shade_of(int index, int highlighted, const fault_marks& marks)
+{
+    return index == highlighted ? fault_marks::shade::bright : marks.shade_of(index);
+}
+
+void box_geometry::refresh(const session& s, int highlighted, const fault_marks& marks)
 {
     const dimension& c = *s.container;
     const bool same_scene = session_ == &s && container_[0] == c.length() &&
                             container_[1] == c.height() && container_[2] == c.width() &&
                             keys_.size() == s.boxes.size();
     if (!same_scene) {
-        rebuild_all(s, highlighted);
+        rebuild_all(s, highlighted, marks);
         return;
     }
     for (std::size_t i = 0; i < keys_.size(); ++i) {
-        const box_key key = key_of(*s.boxes[i], int(i) == highlighted);
+        const box_key key = key_of(*s.boxes[i], shade_of(int(i), highlighted, marks));
         if (!(key == keys_[i])) {
             note_change(int(i));
             build_box(int(i), key);
@@ -107,7 +128,7 @@ void box_geometry::note_change(int index)
     changes_.cuboids.push_back(c);
 }
 
-void box_geometry::rebuild_all(const session& s, int highlighted)
+void box_geometry::rebuild_all(const session& s, int highlighted, const fault_marks& marks)
 {
     changes_ = changes();
     session_ = &s;
@@ -129,7 +150,7 @@ void box_geometry::rebuild_all(const session& s, int highlighted)
                 *st++ = v.t;
             }
     for (std::size_t i = 0; i < count; ++i)
-        build_box(int(i), key_of(*s.boxes[i], int(i) == highlighted));
+        build_box(int(i), key_of(*s.boxes[i], shade_of(int(i), highlighted, marks)));
 }
 
 void box_geometry::build_box(int index, const box_key& key)
@@ -141,11 +162,8 @@ void box_geometry::build_box(int index, const box_key& key)
     corners(*session_->container, b, lo, hi);
 
     const palette::rgb& c = palette::entry_for(b.color);
-    const float rgb[3] = {
-        key.highlighted ? brightened(c.red) : c.red / 255.0f,
-        key.highlighted ? brightened(c.green) : c.green / 255.0f,
-        key.highlighted ? brightened(c.blue) : c.blue / 255.0f,
-    };
+    const float rgb[3] = {shaded(c.red, key.shade), shaded(c.green, key.shade),
+                          shaded(c.blue, key.shade)};
     float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];
     float* color = &colors_[std::size_t(index) * vertices_per_box * 3];
     for (int face = 0; face < faces_per_cuboid; ++face)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "view3d/fault_marks.h"
+
 #include <cstddef>
 #include <vector>
 
@@ -11,7 +13,7 @@ struct session;
 // faces of four vertices per box in drawing order, with texture coordinates and colours, as
 // arrays that one draw call takes whole. A refresh before
 // each frame compares every box with what was built for it and rebuilds only the boxes that
-// moved, changed or gained or lost the emphasis, so a move costs one box, not the scene; the
+// moved, changed or changed shade (emphasised, muted by the fault marks), so a move costs one box, not the scene; the
 // rebuilt boxes are kept as the changes a view redraws.
 class box_geometry {
 public:
@@ -34,7 +36,7 @@ public:
     // each, and returns the end of what it wrote.
     static float* put_face(int face, const float lower[3], const float upper[3], float* xyz);
 
-    void refresh(const session& s, int highlighted);
+    void refresh(const session& s, int highlighted, const fault_marks& marks);
     changes take_changes();
 
     int box_count() const { return int(keys_.size()); }
@@ -49,12 +51,13 @@ private:
     // What a box's vertices are built from.
     struct box_key {
         int px, py, pz, length, width, height, color;
-        bool highlighted;
+        fault_marks::shade shade;
         bool operator==(const box_key& other) const;
     };
 
-    static box_key key_of(const box& b, bool highlighted);
-    void rebuild_all(const session& s, int highlighted);
+    static box_key key_of(const box& b, fault_marks::shade shade);
+    static fault_marks::shade shade_of(int index, int highlighted, const fault_marks& marks);
+    void rebuild_all(const session& s, int highlighted, const fault_marks& marks);
     void build_box(int index, const box_key& key);
 
     void note_change(int index);

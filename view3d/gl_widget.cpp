@@ -185,7 +185,7 @@ void gl_widget::paintGL()
     glLoadIdentity();
     apply_view_transform();
     if (current_session_)
-        scene_.geometry().refresh(*current_session_, highlighted_box_);
+        refresh_geometry();
     const QRect whole(QPoint(0, 0), size);
     const QRect region = kept ? region_to_redraw(whole) : whole;
     if (region != whole) {
@@ -255,6 +255,11 @@ void gl_widget::apply_view_transform()
     scene_drawing::multiply_view_transform(eye_);
 }
 
+void gl_widget::refresh_geometry()
+{
+    scene_.refresh(*current_session_, highlighted_box_, chosen_fault_);
+}
+
 // ---- Picking ----------------------------------------------------------------------------
 
 void gl_widget::pick_at(const QPointF& device_pos)
@@ -266,8 +271,8 @@ void gl_widget::pick_at(const QPointF& device_pos)
     glGetIntegerv(GL_VIEWPORT, viewport);
     const double pick_x = device_pos.x();
     const double pick_y = viewport[3] - device_pos.y();
-    box_geometry& geometry = scene_.geometry();
-    geometry.refresh(*current_session_, highlighted_box_);
+    refresh_geometry();
+    const box_geometry& geometry = scene_.geometry();
     // Only the boxes that can lie under the cursor are drawn, in list order, so the hit
     // records are those of the whole scene; the selection mode's cost follows the names drawn.
     const std::vector<int> candidates =
@@ -379,10 +384,26 @@ bool gl_widget::is_valid_box(int index) const
 
 void gl_widget::move_highlighted_box(int direction)
 {
-    if (!current_session_ || eye_.mode != 0 || !is_valid_box(highlighted_box_))
+    if (!current_session_ || eye_.mode != 0)
+        return;
+    if (!current_session_->faults.empty()) {
+        refuse_moves();
+        return;
+    }
+    if (!is_valid_box(highlighted_box_))
         return;
     if (can_move(direction, highlighted_box_))
         move_box(direction, highlighted_box_);
+}
+
+// The moves and the settling assume a valid packing: boxes at fault stay where the file put
+// them. Said at the first key only; every further key would repeat it.
+void gl_widget::refuse_moves()
+{
+    if (refused_session_ == current_session_)
+        return;
+    refused_session_ = current_session_;
+    std::cout << "Deplacement impossible: la session a des defauts" << std::endl;
 }
 
 // The sideways moves always concern the highlighted box; only a fall names its box.

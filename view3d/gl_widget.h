@@ -29,6 +29,9 @@ public:
     void set_view_mode(int mode);
     int highlighted_box() const { return highlighted_box_; }
     void set_highlighted_box(int index) { highlighted_box_ = index; }
+    // The fault of current_session whose boxes and block are emphasised, -1 for none.
+    int chosen_fault() const { return chosen_fault_; }
+    void set_chosen_fault(int index) { chosen_fault_ = index; }
 
     int rot_x() const { return eye_.rot_x; }
     int rot_y() const { return eye_.rot_y; }
@@ -53,6 +56,7 @@ private:
     void apply_view_transform();
     void present_at_new_size(QSize size);
     QRect region_to_redraw(const QRect& whole);
+    void refresh_geometry();
 
     void pick_at(const QPointF& device_pos);
     std::array<double, 16> main_view_transform();
@@ -61,6 +65,7 @@ private:
     void process_hits(int count, const GLuint* buffer);
 
     void move_highlighted_box(int direction);
+    void refuse_moves();
     bool can_move(int direction, int index) const;
     void move_box(int direction, int index);
     void settle_boxes();
@@ -70,10 +75,12 @@ private:
     QPoint last_mouse_pos;
     session* current_session_ = nullptr;
     int highlighted_box_ = -1;
+    int chosen_fault_ = -1;
     scene_drawing scene_;
     kept_frame frame_;
     QSize presented_size_;  // of the window's buffers at the last swap
     // What the kept frame shows.
     const session* drawn_session_ = nullptr;
     std::array<double, 16> drawn_transform_{};
+    const session* refused_session_ = nullptr;  // the last session a key was refused in
 };

@@ -136,11 +136,12 @@ void scene_drawing::draw(const session* s, int highlighted, int view_mode)
         draw_demonstration_scene(view_mode);
 }
 
-// Without an emphasised box, the boxes come from vertex arrays kept between frames, in list
-// order and each box's faces in face-table order: the frame is the one that drawing face by
-// face gives, at about half its cost. Arrays round some depths differently in the last bit,
-// which only the outline, lying on faces, can show (two pixels in a frame), so with an
-// emphasised box every box is drawn face by face from the cached corners.
+void scene_drawing::refresh(const session& s, int highlighted, int chosen_fault)
+{
+    marks_.refresh(s, chosen_fault);
+    geometry_.refresh(s, highlighted, marks_);
+}
+
 void scene_drawing::draw_session(int highlighted, int view_mode)
 {
     glColor3f(0.8f, 0.8f, 0.8f);
@@ -149,15 +150,27 @@ void scene_drawing::draw_session(int highlighted, int view_mode)
     if (highlighted >= 0 && highlighted < count) {
         for (int i = 0; i < count; ++i)
             draw_box_face_by_face(i, highlighted);
-        return;
+    } else {
+        draw_boxes_from_arrays();
     }
+    if (!marks_.empty())
+        marks_.draw();
+}
+
+// Without an emphasised box, the boxes come from vertex arrays kept between frames, in list
+// order and each box's faces in face-table order: the frame is the one that drawing face by
+// face gives, at about half its cost. Arrays round some depths differently in the last bit,
+// which only the outline, lying on faces, can show (two pixels in a frame), so with an
+// emphasised box every box is drawn face by face from the cached corners.
+void scene_drawing::draw_boxes_from_arrays()
+{
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
     glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
     glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
-    glDrawArrays(GL_QUADS, 0, count * box_geometry::vertices_per_box);
+    glDrawArrays(GL_QUADS, 0, geometry_.box_count() * box_geometry::vertices_per_box);
     glDisableClientState(GL_COLOR_ARRAY);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);

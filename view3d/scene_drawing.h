@@ -1,6 +1,7 @@
 #pragma once
 
 #include "view3d/box_geometry.h"
+#include "view3d/fault_marks.h"
 
 #include <QtGui/qopengl.h>
 
@@ -38,12 +39,14 @@ public:
     // put_face writes them; returns the end of what it wrote.
     static float* put_container_faces(float* xyz);
 
-    // The boxes' vertex data, refreshed by the caller for the session it draws.
+    // Brings the boxes' vertex data and the fault marks up to date with the session, the box
+    // at highlighted emphasised and the fault at chosen_fault chosen (-1 for none).
+    void refresh(const session& s, int highlighted, int chosen_fault);
     box_geometry& geometry() { return geometry_; }
     const box_geometry& geometry() const { return geometry_; }
 
     // Clears nothing: draws the session, or the demonstration scene when s is null, under
-    // the current matrices. The geometry must hold s, refreshed with highlighted.
+    // the current matrices. The session must have been refreshed with highlighted.
     void draw(const session* s, int highlighted, int view_mode);
 
 private:
@@ -51,11 +54,13 @@ private:
 
     void load_texture();
     void draw_session(int highlighted, int view_mode);
+    void draw_boxes_from_arrays();
     void draw_box_face_by_face(int index, int highlighted);
     void draw_demonstration_scene(int view_mode);
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind, int view_mode);
     void draw_container_walls(const float lower[3], const float upper[3]);
 
     GLuint texture_ = 0;
+    fault_marks marks_;
     box_geometry geometry_;
 };
