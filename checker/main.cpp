@@ -1,13 +1,14 @@
 // packview-check: reads and checks session files as the viewer does, without a window, and
 // says so by its exit status, for packing pipelines and continuous integration.
 
-#include "model/box_line.h"
+#include "checker/arguments.h"
+#include "checker/check_options.h"
+#include "checker/fault_cap.h"
+#include "checker/file_check.h"
+#include "checker/text_report.h"
 #include "model/fault_line.h"
 #include "model/fault_sink.h"
 #include "model/packing_check.h"
-#include "model/packing_statistics.h"
-#include "model/session.h"
-#include "model/session_reader.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -21,157 +22,6 @@
 #include <optional>
 
 namespace {
-
-// Worst outcome wins: the run's status is the highest of its files'.
-enum exit_status { all_loaded = 0, check_failed = 1, not_opened = 2 };
-
-struct options {
-    bool boxes = false;
-    bool every_fault = false;
-    bool json = false;
-    bool statistics = false;
-    int max_faults = 1000;      // faults written per file; 0 for all of them
-    QList<QByteArray> files;    // the arguments' own bytes, which name the files
-};
-
-// Counts every fault and lets through only the first max_faults of them, so that what is
-// written stays bounded whatever the file holds.
-class fault_cap {
-public:
-    explicit fault_cap(int max_faults) : max_faults(max_faults) {}
-
-    bool admits_one_more()
-    {
-        ++found;
-        return max_faults == 0 || found <= max_faults;
-    }
-
-    int64_t total() const { return found; }
-    int64_t left_out() const { return max_faults == 0 ? 0 : std::max<int64_t>(0, found - max_faults); }
-
-private:
-    const int max_faults;
-    int64_t found = 0;
-};
-
-struct file_check {
-    QByteArray native_path;
-    QString path;                 // the name as text, for the lines
-    session_reader::result read;  // its container, grid and boxes are moved into packing
-    session packing;
-    std::optional<packing_statistics> figures;
-
-    exit_status status() const
-    {
-        if (read.unreadable)
-            return not_opened;
-        return read.loaded ? all_loaded : check_failed;
-    }
-};
-
-file_check check_file(const QByteArray& native_path, const options& o, fault_sink& sink)
-{
-    file_check c;
-    c.native_path = native_path;
-    c.path = QFile::decodeName(native_path);
-    c.read = session_reader::read_native(
-        native_path,
-        o.every_fault ? session_reader::mode::every_fault : session_reader::mode::first_fault,
-        &sink);
-    c.packing.container = std::move(c.read.container);
-    c.packing.grid = std::move(c.read.grid);
-    c.packing.boxes = std::move(c.read.boxes);
-    const bool wanted = o.json || o.statistics || o.every_fault;
-    if (wanted && (c.read.loaded || (o.every_fault && !c.read.unreadable)))
-        c.figures = packing_statistics::of(c.packing);
-    return c;
-}
-
-// The viewer's one line on the standard error stream, the name as its bytes.
-void report_unreadable(const file_check& c)
-{
-    std::cout.flush();
-    std::cerr << "Error: ouvrir le fichier " << c.native_path.constData() << ": "
-              << c.read.open_error.toLocal8Bit().constData() << std::endl;
-}
-
-// ---- text, in the viewer's ISO 8859-1 ('?' for what it cannot hold)
-
-void write_line(const QString& line)
-{
-    std::cout << line.toLatin1().constData() << '\n';
-}
-
-void write_statistics(const file_check& c, const options& o)
-{
-    const packing_statistics& s = *c.figures;
-    write_line(QLatin1String("Statistiques: ") + QString::number(s.box_count)
-               + QLatin1String(" boites, conteneur ") + QString::number(s.container_volume)
-               + QLatin1String(", occupe ") + QString::number(s.packed_volume)
-               + QLatin1String(", remplissage ") + QString::number(s.fill_rate, 'f', 2)
-               + QLatin1String(" %, ") + QString::number(s.unsupported.size())
-               + QLatin1String(" sans appui"));
-    if (o.every_fault)
-        for (int i : s.unsupported)
-            write_line(QLatin1String("Sans appui: ")
-                       + box_text(c.packing.boxes[std::size_t(i)]->id, i));
-}
-
-// Writes the viewer's lines of a failed file as soon as they are known, then each fault as it
-// is found, up to the cap.
-class text_sink : public fault_sink {
-public:
-    explicit text_sink(const options& o) : o(o), cap(o.max_faults) {}
-
-    void viewer_finished(const QStringList& lines, bool loaded) override
-    {
-        if (loaded)
-            return;  // the box lines come first, once the boxes are known
-        for (const QString& line : lines)
-            write_line(line);
-        write_line(QLatin1String("Lire le fichier -> PBM"));
-    }
-
-    void take(const packing_fault& f) override
-    {
-        if (o.every_fault && cap.admits_one_more())
-            write_line(fault_line(f));
-    }
-
-    void finish(const file_check& c)
-    {
-        if (c.read.unreadable) {
-            report_unreadable(c);
-            return;
-        }
-        if (c.read.loaded) {
-            for (const QString& line : c.read.report)
-                write_line(line);
-            if (o.boxes)
-                for (const auto& b : c.packing.boxes)
-                    write_line(box_line(*b));
-            write_line(QLatin1String("Lire le fichier -> OK"));
-        }
-        if (cap.left_out() > 0)
-            write_line(QLatin1String("... et ") + QString::number(cap.left_out())
-                       + QLatin1String(" autres defauts"));
-        if (c.figures && (o.statistics || o.every_fault))
-            write_statistics(c, o);
-    }
-
-private:
-    const options& o;
-    fault_cap cap;
-};
-
-void check_as_text(const QByteArray& native_path, const options& o, exit_status& status)
-{
-    write_line(QLatin1String("Ouvrir le fichier : ") + QFile::decodeName(native_path));
-    text_sink sink(o);
-    const file_check c = check_file(native_path, o, sink);
-    sink.finish(c);
-    status = std::max(status, c.status());
-}
 
 // ---- JSON, in UTF-8
 
@@ -210,7 +60,7 @@ QJsonObject fault_json(const packing_fault& f)
     return {{"kind", "format"}, {"message", f.message}};
 }
 
-QJsonObject statistics_json(const file_check& c, const options& o)
+QJsonObject statistics_json(const file_check& c, const check_options& o)
 {
     const packing_statistics& s = *c.figures;
     QJsonObject figures{{"boxes", s.box_count},
@@ -230,7 +80,7 @@ QJsonObject statistics_json(const file_check& c, const options& o)
 // Keeps the faults up to the cap for the file's object, and the count of all of them.
 class json_sink : public fault_sink {
 public:
-    explicit json_sink(const options& o) : cap(o.max_faults) {}
+    explicit json_sink(const check_options& o) : cap(o.max_faults) {}
 
     void viewer_finished(const QStringList&, bool) override {}
 
@@ -240,7 +90,7 @@ public:
             faults.append(fault_json(f));
     }
 
-    QJsonObject file_json(const file_check& c, const options& o) const
+    QJsonObject file_json(const file_check& c, const check_options& o) const
     {
         QJsonObject file{{"file", c.path},
                          {"opened", !c.read.unreadable},
@@ -250,7 +100,7 @@ public:
                          {"fault_count", double(cap.total())},
                          {"faults_truncated", cap.left_out() > 0}};
         if (c.read.unreadable) {
-            report_unreadable(c);
+            c.report_unreadable();
             file.insert("error", c.read.open_error);
         }
         if (c.figures)
@@ -263,10 +113,10 @@ private:
     QJsonArray faults;
 };
 
-QJsonObject check_as_json(const QByteArray& native_path, const options& o, exit_status& status)
+QJsonObject check_as_json(const QByteArray& native_path, const check_options& o, exit_status& status)
 {
     json_sink sink(o);
-    const file_check c = check_file(native_path, o, sink);
+    const file_check c = file_check::of(native_path, o, sink);
     status = std::max(status, c.status());
     return sink.file_json(c, o);
 }
@@ -274,7 +124,7 @@ QJsonObject check_as_json(const QByteArray& native_path, const options& o, exit_
 // ---- command line
 
 // Empty when the run may go on; otherwise the status to leave with.
-std::optional<int> parse_command_line(const QStringList& arguments, options& o)
+std::optional<int> parse_command_line(const QStringList& arguments, check_options& o)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
@@ -294,11 +144,7 @@ std::optional<int> parse_command_line(const QStringList& arguments, options& o)
                                   QStringLiteral("Ecrit un seul document JSON (UTF-8)."));
     const QCommandLineOption stats(QStringLiteral("stats"),
                                    QStringLiteral("Ecrit les statistiques des fichiers charges."));
-    const QCommandLineOption max_faults(
-        QStringLiteral("max-faults"),
-        QStringLiteral("Ecrit au plus N defauts par fichier, puis leur nombre total "
-                       "(0 : tous ; 1000 par defaut)."),
-        QStringLiteral("N"), QStringLiteral("1000"));
+    const QCommandLineOption max_faults = max_faults_option();
     parser.addOptions({help, boxes, all, json, stats, max_faults});
     parser.addPositionalArgument(QStringLiteral("FICHIER"),
                                  QStringLiteral("Fichiers de session, verifies dans l'ordre."),
@@ -310,13 +156,7 @@ std::optional<int> parse_command_line(const QStringList& arguments, options& o)
     }
     for (const QString& file : parser.positionalArguments())
         o.files << file.toLatin1();
-    bool number = false;
-    o.max_faults = parser.value(max_faults).toInt(&number);
-    if (understood && (!number || o.max_faults < 0)) {
-        understood = false;
-        std::cerr << "Valeur invalide pour --max-faults : "
-                  << parser.value(max_faults).toLocal8Bit().constData() << '\n';
-    }
+    understood = understood && read_max_faults(parser, max_faults, o.max_faults);
     if (!understood || o.files.isEmpty()) {
         if (!parser.errorText().isEmpty())
             std::cerr << parser.errorText().toLocal8Bit().constData() << '\n';
@@ -330,16 +170,6 @@ std::optional<int> parse_command_line(const QStringList& arguments, options& o)
     return std::nullopt;
 }
 
-// Each argument as ISO 8859-1 text, which gives its bytes back unchanged: a file name need not
-// be valid in the locale's encoding to name a file.
-QStringList byte_faithful_arguments(int argc, char* argv[])
-{
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLatin1(argv[i]);
-    return arguments;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[])
@@ -347,7 +177,7 @@ int main(int argc, char* argv[])
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("packview-check"));
     std::ios::sync_with_stdio(false);
-    options o;
+    check_options o;
     if (const std::optional<int> status = parse_command_line(byte_faithful_arguments(argc, argv), o))
         return *status;
 
@@ -357,7 +187,7 @@ int main(int argc, char* argv[])
         if (o.json)
             files.append(check_as_json(path, o, status));
         else
-            check_as_text(path, o, status);
+            status = std::max(status, text_report::check(path, o).status());
     }
     if (o.json)
         std::cout << QJsonDocument(files).toJson(QJsonDocument::Compact).constData() << '\n';

@@ -1,8 +1,11 @@
 // packview-render: checks session files as packview-check --all does and draws each one's
 // views to a PNG picture, with no display, for packing pipelines and their reports.
 
+#include "checker/arguments.h"
+#include "checker/check_options.h"
+#include "checker/file_check.h"
+#include "checker/text_report.h"
 #include "model/session.h"
-#include "model/session_reader.h"
 #include "renderer/headless_context.h"
 #include "renderer/view_picture.h"
 #include "view3d/scene_drawing.h"
@@ -11,11 +14,13 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
 #include <QSet>
 
+#include <algorithm>
 #include <iostream>
 #include <optional>
 
@@ -25,11 +30,27 @@ const QStringList view_names = {QStringLiteral("main"), QStringLiteral("x"), QSt
                                 QStringLiteral("z")};
 
 struct render_options {
-    QString out_dir = QStringLiteral(".");
+    check_options check;          // as packview-check --all
+    QString out_dir;
     int view = -1;                // one view alone, by its mode; -1 for all four laid out
-    QSize main_size{1000, 700};
-    QList<QByteArray> files;
+    QSize main_size;
 };
+
+// "1000x700"; empty when the text is not two positive numbers.
+QSize size_from_text(const QString& text)
+{
+    const QStringList parts = text.split(QLatin1Char('x'));
+    if (parts.size() != 2)
+        return QSize();
+    const QSize size(parts[0].toInt(), parts[1].toInt());
+    constexpr int largest = 8192;
+    return size.width() > largest || size.height() > largest ? QSize() : size;
+}
+
+void write_line(const QString& line)
+{
+    std::cout << line.toLatin1().constData() << '\n';
+}
 
 // The axis views stand in a column right of the main view, as in the window.
 QSize axis_view_size(QSize main_size)
@@ -79,37 +100,114 @@ QString picture_path(const QByteArray& native_path, const render_options& o, QSe
     return path;
 }
 
+// Empty when the run may go on; otherwise the status to leave with.
+std::optional<int> parse_command_line(const QStringList& arguments, render_options& o)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Verifie des fichiers de session comme packview-check --all et dessine les vues de "
+        "chacun dans une image PNG, sans affichage ; les defauts y sont marques.\n"
+        "Statut de sortie : 0 si chaque fichier se charge, 1 si un fichier echoue a la "
+        "verification, 2 si un fichier ne s'ouvre pas, si une image ne s'ecrit pas ou si la "
+        "ligne de commande est fausse."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Affiche cette aide."));
+    const QCommandLineOption out(QStringLiteral("out"),
+                                 QStringLiteral("Dossier des images (le dossier courant par "
+                                                "defaut)."),
+                                 QStringLiteral("DOSSIER"), QStringLiteral("."));
+    const QCommandLineOption view(QStringLiteral("view"),
+                                  QStringLiteral("Une seule vue : main, x, y ou z."),
+                                  QStringLiteral("VUE"));
+    const QCommandLineOption size(QStringLiteral("size"),
+                                  QStringLiteral("Taille de la vue principale en pixels "
+                                                 "(1000x700 par defaut)."),
+                                  QStringLiteral("LxH"), QStringLiteral("1000x700"));
+    const QCommandLineOption max_faults = max_faults_option();
+    parser.addOptions({help, out, view, size, max_faults});
+    parser.addPositionalArgument(QStringLiteral("FICHIER"),
+                                 QStringLiteral("Fichiers de session, dessines dans l'ordre."),
+                                 QStringLiteral("FICHIER..."));
+    bool understood = parser.parse(arguments);
+    if (understood && parser.isSet(help)) {
+        std::cout << parser.helpText().toLocal8Bit().constData();
+        return 0;
+    }
+    for (const QString& file : parser.positionalArguments())
+        o.check.files << file.toLatin1();
+    o.check.every_fault = true;
+    o.out_dir = QFile::decodeName(parser.value(out).toLatin1());
+    o.view = parser.isSet(view) ? view_names.indexOf(parser.value(view)) : -1;
+    o.main_size = size_from_text(parser.value(size));
+    understood = understood && read_max_faults(parser, max_faults, o.check.max_faults);
+    if (understood && (parser.isSet(view) && o.view < 0)) {
+        understood = false;
+        std::cerr << "Vue inconnue : " << parser.value(view).toLocal8Bit().constData() << '\n';
+    }
+    if (understood && o.main_size.isEmpty()) {
+        understood = false;
+        std::cerr << "Taille invalide : " << parser.value(size).toLocal8Bit().constData() << '\n';
+    }
+    if (!understood || o.check.files.isEmpty()) {
+        if (!parser.errorText().isEmpty())
+            std::cerr << parser.errorText().toLocal8Bit().constData() << '\n';
+        std::cerr << parser.helpText().toLocal8Bit().constData();
+        return int(not_opened);
+    }
+    return std::nullopt;
+}
+
+// The checker's lines for the file, then its picture, with its faults marked as far as the
+// lines list them.
+exit_status render_file(const QByteArray& native_path, const render_options& o,
+                        scene_drawing& scene, QSet<QString>& taken)
+{
+    std::vector<packing_fault> written_faults;
+    file_check c = text_report::check(native_path, o.check, &written_faults);
+    if (c.read.unreadable)
+        return c.status();
+    if (!c.packing.container) {
+        write_line(QLatin1String("Pas d'image : aucun conteneur lu dans ") + c.path);
+        return c.status();
+    }
+    c.packing.faults = std::move(written_faults);
+    const QString path = picture_path(native_path, o, taken);
+    const QImage picture = draw_views(scene, &c.packing, o);
+    if (picture.isNull() || !picture.save(path, "PNG")) {
+        write_line(QLatin1String("Erreur: image non ecrite : ") + path);
+        return not_opened;
+    }
+    write_line(QLatin1String("Image : ") + path);
+    return c.status();
+}
+
 }  // namespace
 
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("packview-render"));
+    std::ios::sync_with_stdio(false);
     render_options o;
-    for (int i = 1; i < argc; ++i) {
-        const QByteArray a(argv[i]);
-        if (a == "--out") o.out_dir = QString::fromLocal8Bit(argv[++i]);
-        else if (a == "--view") o.view = view_names.indexOf(QString::fromLatin1(argv[++i]));
-        else if (a == "--size") { const QList<QByteArray> wh = QByteArray(argv[++i]).split('x'); o.main_size = QSize(wh[0].toInt(), wh[1].toInt()); }
-        else o.files << a;
-    }
-    QDir().mkpath(o.out_dir);
+    if (const std::optional<int> status = parse_command_line(byte_faithful_arguments(argc, argv), o))
+        return *status;
     headless_context context;
     if (!context.is_current()) {
         std::cerr << context.error().toLocal8Bit().constData() << std::endl;
-        return 2;
+        return int(not_opened);
+    }
+    if (!QDir().mkpath(o.out_dir)) {
+        std::cerr << "Dossier impossible a creer : " << o.out_dir.toLocal8Bit().constData()
+                  << std::endl;
+        return int(not_opened);
     }
     scene_drawing scene;
     scene.set_up();
+    exit_status status = all_loaded;
     QSet<QString> taken;
-    for (const QByteArray& path : o.files) {
-        session_reader::result read = session_reader::read_native(path, session_reader::mode::every_fault);
-        session s;
-        s.container = std::move(read.container);
-        s.boxes = std::move(read.boxes);
-        const QString out = picture_path(path, o, taken);
-        draw_views(scene, s.container ? &s : nullptr, o).save(out);
-        std::cout << "Image : " << out.toLocal8Bit().constData() << std::endl;
-    }
+    for (const QByteArray& path : o.check.files)
+        status = std::max(status, render_file(path, o, scene, taken));
     scene.release();
-    return 0;
+    std::cout.flush();
+    return int(status);
 }

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "checker/check_options.h"
+#include "model/packing_statistics.h"
+#include "model/session.h"
+#include "model/session_reader.h"
+
+#include <optional>
+
+class fault_sink;
+
+// One file read and checked as the command line asks, each fault handed to the sink as it is
+// found; the session holds what was read of it.
+struct file_check {
+    QByteArray native_path;
+    QString path;                 // the name as text, for the lines
+    session_reader::result read;  // its container, grid and boxes are moved into packing
+    session packing;
+    std::optional<packing_statistics> figures;
+
+    static file_check of(const QByteArray& native_path, const check_options& o, fault_sink& sink);
+
+    exit_status status() const
+    {
+        if (read.unreadable)
+            return not_opened;
+        return read.loaded ? all_loaded : check_failed;
+    }
+
+    // The viewer's one line on the standard error stream, the name as its bytes.
+    void report_unreadable() const;
+};

@@ -1,0 +1,87 @@
+#include "checker/text_report.h"
+
+#include "checker/file_check.h"
+#include "model/box_line.h"
+#include "model/fault_line.h"
+
+#include <QFile>
+
+#include <iostream>
+
+namespace {
+
+void write_line(const QString& line)
+{
+    std::cout << line.toLatin1().constData() << '\n';
+}
+
+}  // namespace
+
+text_report::text_report(const check_options& o, std::vector<packing_fault>* written_faults)
+    : o(o), cap(o.max_faults), written_faults(written_faults)
+{
+}
+
+file_check text_report::check(const QByteArray& native_path, const check_options& o,
+                              std::vector<packing_fault>* written_faults)
+{
+    write_line(QLatin1String("Ouvrir le fichier : ") + QFile::decodeName(native_path));
+    text_report report(o, written_faults);
+    file_check c = file_check::of(native_path, o, report);
+    report.finish(c);
+    return c;
+}
+
+void text_report::viewer_finished(const QStringList& lines, bool loaded)
+{
+    if (loaded)
+        return;  // the box lines come first, once the boxes are known
+    for (const QString& line : lines)
+        write_line(line);
+    write_line(QLatin1String("Lire le fichier -> PBM"));
+}
+
+void text_report::take(const packing_fault& f)
+{
+    if (!o.every_fault || !cap.admits_one_more())
+        return;
+    write_line(fault_line(f));
+    if (written_faults)
+        written_faults->push_back(f);
+}
+
+void text_report::finish(const file_check& c)
+{
+    if (c.read.unreadable) {
+        c.report_unreadable();
+        return;
+    }
+    if (c.read.loaded) {
+        for (const QString& line : c.read.report)
+            write_line(line);
+        if (o.boxes)
+            for (const auto& b : c.packing.boxes)
+                write_line(box_line(*b));
+        write_line(QLatin1String("Lire le fichier -> OK"));
+    }
+    if (cap.left_out() > 0)
+        write_line(QLatin1String("... et ") + QString::number(cap.left_out())
+                   + QLatin1String(" autres defauts"));
+    if (c.figures && (o.statistics || o.every_fault))
+        write_statistics(c);
+}
+
+void text_report::write_statistics(const file_check& c) const
+{
+    const packing_statistics& s = *c.figures;
+    write_line(QLatin1String("Statistiques: ") + QString::number(s.box_count)
+               + QLatin1String(" boites, conteneur ") + QString::number(s.container_volume)
+               + QLatin1String(", occupe ") + QString::number(s.packed_volume)
+               + QLatin1String(", remplissage ") + QString::number(s.fill_rate, 'f', 2)
+               + QLatin1String(" %, ") + QString::number(s.unsupported.size())
+               + QLatin1String(" sans appui"));
+    if (o.every_fault)
+        for (int i : s.unsupported)
+            write_line(QLatin1String("Sans appui: ")
+                       + box_text(c.packing.boxes[std::size_t(i)]->id, i));
+}
