@@ -1,5 +1,7 @@
 #include "checker/arguments.h"
 
+#include "checker/check_options.h"
+
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 
@@ -31,4 +33,29 @@ bool read_max_faults(const QCommandLineParser& parser, const QCommandLineOption&
     std::cerr << "Valeur invalide pour --max-faults : "
               << parser.value(option).toLocal8Bit().constData() << '\n';
     return false;
+}
+
+std::optional<int> parse_files(QCommandLineParser& parser, const QStringList& arguments,
+                               const QCommandLineOption& help, QList<QByteArray>& files,
+                               bool& understood)
+{
+    understood = parser.parse(arguments);
+    if (understood && parser.isSet(help)) {
+        std::cout << parser.helpText().toLocal8Bit().constData();
+        return 0;
+    }
+    for (const QString& file : parser.positionalArguments())
+        files << file.toLatin1();
+    return std::nullopt;
+}
+
+std::optional<int> refuse_unless(const QCommandLineParser& parser, bool understood,
+                                 const QList<QByteArray>& files)
+{
+    if (understood && !files.isEmpty())
+        return std::nullopt;
+    if (!parser.errorText().isEmpty())
+        std::cerr << parser.errorText().toLocal8Bit().constData() << '\n';
+    std::cerr << parser.helpText().toLocal8Bit().constData();
+    return int(not_opened);
 }

@@ -2,6 +2,8 @@
 
 #include <QStringList>
 
+#include <optional>
+
 class QCommandLineOption;
 class QCommandLineParser;
 
@@ -14,3 +16,13 @@ QStringList byte_faithful_arguments(int argc, char* argv[]);
 QCommandLineOption max_faults_option();
 bool read_max_faults(const QCommandLineParser& parser, const QCommandLineOption& option,
                      int& max_faults);
+
+// Parses the arguments, naming the files by their bytes; with --help, writes the help and
+// gives the status 0 to leave with.
+std::optional<int> parse_files(QCommandLineParser& parser, const QStringList& arguments,
+                               const QCommandLineOption& help, QList<QByteArray>& files,
+                               bool& understood);
+// A line not understood, or one without files: the parser's error and the help on the
+// standard error stream, and the status 2 to leave with. Empty when the run may go on.
+std::optional<int> refuse_unless(const QCommandLineParser& parser, bool understood,
+                                 const QList<QByteArray>& files);

@@ -149,20 +149,12 @@ std::optional<int> parse_command_line(const QStringList& arguments, check_option
     parser.addPositionalArgument(QStringLiteral("FICHIER"),
                                  QStringLiteral("Fichiers de session, verifies dans l'ordre."),
                                  QStringLiteral("FICHIER..."));
-    bool understood = parser.parse(arguments);
-    if (understood && parser.isSet(help)) {
-        std::cout << parser.helpText().toLocal8Bit().constData();
-        return 0;
-    }
-    for (const QString& file : parser.positionalArguments())
-        o.files << file.toLatin1();
+    bool understood = false;
+    if (const std::optional<int> status = parse_files(parser, arguments, help, o.files, understood))
+        return status;
     understood = understood && read_max_faults(parser, max_faults, o.max_faults);
-    if (!understood || o.files.isEmpty()) {
-        if (!parser.errorText().isEmpty())
-            std::cerr << parser.errorText().toLocal8Bit().constData() << '\n';
-        std::cerr << parser.helpText().toLocal8Bit().constData();
-        return int(not_opened);
-    }
+    if (const std::optional<int> status = refuse_unless(parser, understood, o.files))
+        return status;
     o.boxes = parser.isSet(boxes);
     o.every_fault = parser.isSet(all);
     o.json = parser.isSet(json);

@@ -8,18 +8,14 @@
 
 #include <iostream>
 
-namespace {
-
-void write_line(const QString& line)
-{
-    std::cout << line.toLatin1().constData() << '\n';
-}
-
-}  // namespace
-
 text_report::text_report(const check_options& o, std::vector<packing_fault>* written_faults)
     : o(o), cap(o.max_faults), written_faults(written_faults)
 {
+}
+
+void text_report::write_line(const QString& line)
+{
+    std::cout << line.toLatin1().constData() << '\n';
 }
 
 file_check text_report::check(const QByteArray& native_path, const check_options& o,

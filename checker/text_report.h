@@ -20,6 +20,9 @@ public:
     static file_check check(const QByteArray& native_path, const check_options& o,
                             std::vector<packing_fault>* written_faults = nullptr);
 
+    // One line on the standard output stream, in ISO 8859-1.
+    static void write_line(const QString& line);
+
     void viewer_finished(const QStringList& lines, bool loaded) override;
     void take(const packing_fault& f) override;
     void finish(const file_check& c);

@@ -47,10 +47,7 @@ QSize size_from_text(const QString& text)
     return size.width() > largest || size.height() > largest ? QSize() : size;
 }
 
-void write_line(const QString& line)
-{
-    std::cout << line.toLatin1().constData() << '\n';
-}
+
 
 // The axis views stand in a column right of the main view, as in the window.
 QSize axis_view_size(QSize main_size)
@@ -128,19 +125,16 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
     parser.addPositionalArgument(QStringLiteral("FICHIER"),
                                  QStringLiteral("Fichiers de session, dessines dans l'ordre."),
                                  QStringLiteral("FICHIER..."));
-    bool understood = parser.parse(arguments);
-    if (understood && parser.isSet(help)) {
-        std::cout << parser.helpText().toLocal8Bit().constData();
-        return 0;
-    }
-    for (const QString& file : parser.positionalArguments())
-        o.check.files << file.toLatin1();
+    bool understood = false;
+    if (const std::optional<int> status =
+            parse_files(parser, arguments, help, o.check.files, understood))
+        return status;
     o.check.every_fault = true;
     o.out_dir = QFile::decodeName(parser.value(out).toLatin1());
     o.view = parser.isSet(view) ? view_names.indexOf(parser.value(view)) : -1;
     o.main_size = size_from_text(parser.value(size));
     understood = understood && read_max_faults(parser, max_faults, o.check.max_faults);
-    if (understood && (parser.isSet(view) && o.view < 0)) {
+    if (understood && parser.isSet(view) && o.view < 0) {
         understood = false;
         std::cerr << "Vue inconnue : " << parser.value(view).toLocal8Bit().constData() << '\n';
     }
@@ -148,12 +142,8 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
         understood = false;
         std::cerr << "Taille invalide : " << parser.value(size).toLocal8Bit().constData() << '\n';
     }
-    if (!understood || o.check.files.isEmpty()) {
-        if (!parser.errorText().isEmpty())
-            std::cerr << parser.errorText().toLocal8Bit().constData() << '\n';
-        std::cerr << parser.helpText().toLocal8Bit().constData();
-        return int(not_opened);
-    }
+    if (const std::optional<int> status = refuse_unless(parser, understood, o.check.files))
+        return status;
     return std::nullopt;
 }
 
@@ -167,17 +157,17 @@ exit_status render_file(const QByteArray& native_path, const render_options& o,
     if (c.read.unreadable)
         return c.status();
     if (!c.packing.container) {
-        write_line(QLatin1String("Pas d'image : aucun conteneur lu dans ") + c.path);
+        text_report::write_line(QLatin1String("Pas d'image : aucun conteneur lu dans ") + c.path);
         return c.status();
     }
     c.packing.faults = std::move(written_faults);
     const QString path = picture_path(native_path, o, taken);
     const QImage picture = draw_views(scene, &c.packing, o);
     if (picture.isNull() || !picture.save(path, "PNG")) {
-        write_line(QLatin1String("Erreur: image non ecrite : ") + path);
+        text_report::write_line(QLatin1String("Erreur: image non ecrite : ") + path);
         return not_opened;
     }
-    write_line(QLatin1String("Image : ") + path);
+    text_report::write_line(QLatin1String("Image : ") + path);
     return c.status();
 }
 
