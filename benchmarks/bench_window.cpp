@@ -458,13 +458,13 @@ void time_inspection(const QString& path)
         const QModelIndex row = list->model()->index(list->model()->rowCount() * choice / 4, 0);
         list->scrollTo(row);
         run_until_idle();
-        QString paints;
-        const double chosen_ms = time_until_repainted(w, [list, row] {
+        const action_times chosen = time_until_repainted(w, [list, row] {
             QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
                               list->visualRect(row).center());
-        }, paints);
-        std::printf("              fault row %d chosen: to idle %8.1f ms; paints: %s\n",
-                    row.row(), chosen_ms, qPrintable(paints));
+        });
+        std::printf("              fault row %d chosen: four views on screen %8.1f ms, to idle "
+                    "%8.1f ms; paints: %s\n",
+                    row.row(), chosen.on_screen_ms, chosen.idle_ms, qPrintable(chosen.paints));
     }
 }
 
