@@ -1,8 +1,8 @@
 #pragma once
 
-// The view's scene drawn the plain way, every face of every box in immediate mode with
-// nothing kept between frames, and the selection pass over the whole scene: the reference
-// the view's cached drawing and filtered picking must match exactly.
+// The view's scene drawn the plain way, every face of every box in immediate mode in list
+// order with nothing kept between frames, and the selection pass over the whole scene: the
+// reference the view's faster drawing (within frame_tolerance.h) and filtered picking match.
 
 #include "model/palette.h"
 #include "model/session.h"
@@ -59,6 +59,23 @@ inline float scale(float extent, int container_extent)
     return container_extent == 0 ? 0.0f : extent / float(container_extent);
 }
 
+// The scene corners of a box of s.
+inline void box_corners(const session& s, std::size_t i, float lo[3], float hi[3])
+{
+    const float sx = scale(4.0f, s.container->length());
+    const float sy = scale(1.6f, s.container->height());
+    const float sz = scale(2.0f, s.container->width());
+    const box& b = *s.boxes[i];
+    const position& p = b.position;
+    const dimension& d = b.dimension;
+    lo[0] = sx * p.px + 0.01f;
+    lo[1] = sy * p.py + 0.01f - 0.8f;
+    lo[2] = sz * p.pz + 0.01f - 2.0f;
+    hi[0] = sx * (p.px + d.length());
+    hi[1] = sy * (p.py + d.height()) - 0.8f;
+    hi[2] = sz * (p.pz + d.width()) - 2.0f;
+}
+
 // The whole scene; in selection mode every object under its name.
 inline void draw(const gl_widget& view, bool select)
 {
@@ -67,18 +84,12 @@ inline void draw(const gl_widget& view, bool select)
     if (select)
         glLoadName(0);
     container(view.view_mode());
-    const float sx = scale(4.0f, s.container->length());
-    const float sy = scale(1.6f, s.container->height());
-    const float sz = scale(2.0f, s.container->width());
     for (std::size_t i = 0; i < s.boxes.size(); ++i) {
         const box& b = *s.boxes[i];
-        const position& p = b.position;
-        const dimension& d = b.dimension;
         if (select)
             glLoadName(GLuint(i + 1));
-        const float lo[3] = {sx * p.px + 0.01f, sy * p.py + 0.01f - 0.8f, sz * p.pz + 0.01f - 2.0f};
-        const float hi[3] = {sx * (p.px + d.length()), sy * (p.py + d.height()) - 0.8f,
-                             sz * (p.pz + d.width()) - 2.0f};
+        float lo[3], hi[3];
+        box_corners(s, i, lo, hi);
         const palette::rgb& c = palette::entry_for(b.color);
         const bool highlighted = int(i) == view.highlighted_box();
         if (highlighted)

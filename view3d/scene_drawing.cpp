@@ -146,44 +146,37 @@ void scene_drawing::draw_session(int highlighted, int view_mode)
 {
     glColor3f(0.8f, 0.8f, 0.8f);
     draw_cuboid(container_lower, container_upper, cuboid_kind::container, view_mode);
-    const int count = geometry_.box_count();
-    if (highlighted >= 0 && highlighted < count) {
-        for (int i = 0; i < count; ++i)
-            draw_box_face_by_face(i, highlighted);
-    } else {
-        draw_boxes_from_arrays();
-    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
+    glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
+    draw_boxes_from_arrays();
+    if (highlighted >= 0 && highlighted < geometry_.box_count())
+        draw_outline(highlighted);
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    glDisableClientState(GL_VERTEX_ARRAY);
     if (!marks_.empty())
         marks_.draw();
 }
 
-// Without an emphasised box, the boxes come from vertex arrays kept between frames, in list
-// order and each box's faces in face-table order: the frame is the one that drawing face by
-// face gives, at about half its cost. Arrays round some depths differently in the last bit,
-// which only the outline, lying on faces, can show (two pixels in a frame), so with an
-// emphasised box every box is drawn face by face from the cached corners.
+// The boxes come from vertex arrays kept between frames, in list order and each box's faces in
+// face-table order, at about half the cost of sending them face by face, and without the
+// driver memory that vertices sent one by one take at every frame.
 void scene_drawing::draw_boxes_from_arrays()
 {
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
-    glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
     glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
     glDrawArrays(GL_QUADS, 0, geometry_.box_count() * box_geometry::vertices_per_box);
     glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
 }
 
-void scene_drawing::draw_box_face_by_face(int index, int highlighted)
+// The emphasised box's outline, a line strip over its 24 corners, after every box: it lies on
+// the box's own faces, where which of the two wins at equal depth is the driver's choice.
+void scene_drawing::draw_outline(int index)
 {
-    glColor3fv(geometry_.colors() + std::size_t(index) * box_geometry::vertices_per_box * 3);
-    draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::box, 0);
-    if (index == highlighted) {
-        glColor3f(0.0f, 0.9f, 0.0f);
-        draw_cuboid(geometry_.lower(index), geometry_.upper(index), cuboid_kind::outline, 0);
-    }
+    glColor3f(0.0f, 0.9f, 0.0f);
+    glDrawArrays(GL_LINE_STRIP, index * box_geometry::vertices_per_box,
+                 box_geometry::vertices_per_box);
 }
 
 void scene_drawing::draw_demonstration_scene(int view_mode)
@@ -202,11 +195,6 @@ void scene_drawing::draw_cuboid(const float lower[3], const float upper[3], cubo
     switch (kind) {
     case cuboid_kind::box:
         glBegin(GL_QUADS);
-        emit_all_faces(lower, upper);
-        glEnd();
-        break;
-    case cuboid_kind::outline:
-        glBegin(GL_LINE_STRIP);
         emit_all_faces(lower, upper);
         glEnd();
         break;

@@ -50,12 +50,12 @@ public:
     void draw(const session* s, int highlighted, int view_mode);
 
 private:
-    enum class cuboid_kind { box, outline, container };
+    enum class cuboid_kind { box, container };
 
     void load_texture();
     void draw_session(int highlighted, int view_mode);
     void draw_boxes_from_arrays();
-    void draw_box_face_by_face(int index, int highlighted);
+    void draw_outline(int index);
     void draw_demonstration_scene(int view_mode);
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind, int view_mode);
     void draw_container_walls(const float lower[3], const float upper[3]);
