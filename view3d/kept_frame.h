@@ -15,10 +15,9 @@ public:
     // Makes the copy ready for a frame of this size, anew (and then holding nothing) when the
     // size changed. False when the driver cannot keep a frame like the window's.
     bool prepare(QSize size);
-    // True once the copy holds a frame of its size. The window's buffers can lag a frame
-    // behind a resize, so the first frame saved at a new size may be cut short; the second
-    // is whole.
-    bool holds_frame() const { return saves_ >= 2; }
+    // True once the copy holds a frame of its size; the view makes the window's buffers take
+    // a new size before its first frame at that size, so that frame is whole.
+    bool holds_frame() const { return saves_ >= 1; }
     // Copies the window's frame into the copy, and back; sample by sample, so that both
     // resolve to the same pixels.
     void save();
