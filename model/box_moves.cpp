@@ -86,11 +86,6 @@ bool footprints_meet(const box& a, const box& b)
 }
 
 // The layer of cells directly beneath the box's footprint.
-cell_range layer_beneath(const box& b)
-{
-    return layer_at(b, axis::y, b.position.py - 1);
-}
-
 // Among boxes that hold cells, falling one unit at a time in any order ends in the same
 // state: a box that can fall stays able to until it moves itself, since only boxes above it
 // in its own columns could enter the cells beneath it, and they cannot pass through it. So
@@ -169,7 +164,7 @@ private:
     // frees it.
     bool held_only_by(const box& held, const box& faller) const
     {
-        const std::vector<const box*> under = s.grid->boxes_meeting(layer_beneath(held));
+        const std::vector<const box*> under = s.grid->boxes_meeting(cell_range::beneath(held));
         return std::all_of(under.begin(), under.end(),
                            [&](const box* b) { return b == &faller; });
     }

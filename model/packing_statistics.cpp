@@ -48,10 +48,7 @@ std::vector<int> moved_without_overlaps(const session& s, const std::vector<int>
         const box& b = *s.boxes[std::size_t(i)];
         if (b.position.py <= 0)
             continue;
-        cell_range beneath = cell_range::of(b);
-        beneath.y0 = b.position.py - 1;
-        beneath.y1 = b.position.py;
-        const std::vector<const box*> under = s.grid->boxes_meeting(beneath);
+        const std::vector<const box*> under = s.grid->boxes_meeting(cell_range::beneath(b));
         if (std::all_of(under.begin(), under.end(),
                         [&](const box* u) { return moving.count(u) != 0; }))
             moving.insert(&b);

@@ -3,6 +3,7 @@
 #include "model/session.h"
 #include "view3d/box_geometry.h"
 #include "view3d/cuboid_faces.h"
+#include "view3d/scene_drawing.h"
 
 #include <QtGui/qopengl.h>
 
@@ -18,9 +19,6 @@ struct mark_style {
 };
 constexpr mark_style fault_style = {{1.0f, 0.0f, 0.0f}, {1.0f, 0.6f, 0.0f}, 1.0f};
 constexpr mark_style chosen_style = {{0.0f, 0.9f, 0.9f}, {0.0f, 0.9f, 0.0f}, 3.0f};
-// The width every other line of the view is drawn with, left as it was found.
-constexpr float outline_width = 3.0f;
-
 // The cuboid a block of cells is drawn as: the corners a box on those cells gets.
 void block_corners(const session& s, const cell_range& c, float lower[3], float upper[3])
 {
@@ -72,7 +70,8 @@ void draw_layer(const fault_marks::layer& l, const mark_style& style)
     glLineWidth(style.edge_width);
     glVertexPointer(3, GL_FLOAT, 0, l.edges.data());
     glDrawArrays(GL_LINES, 0, GLsizei(l.edges.size() / 3));
-    glLineWidth(outline_width);
+    // Left as every other line of the view is drawn.
+    glLineWidth(scene_drawing::outline_width);
     glEnable(GL_TEXTURE_2D);
 }
 

@@ -29,8 +29,6 @@ public:
     // The box's faces: the chosen fault's boxes bright, as a picked box, other boxes at fault
     // plain, every other box muted; all plain in a session without faults.
     shade shade_of(int box) const;
-    const layer& ordinary() const { return ordinary_; }
-    const layer& chosen() const { return chosen_; }
 
     // Draws both layers over the scene: needs the view's context current, its transform
     // loaded and the texture bound.

@@ -183,7 +183,7 @@ void gl_widget::paintGL()
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
     glLoadIdentity();
-    apply_view_transform();
+    scene_drawing::multiply_view_transform(eye_);
     if (current_session_)
         refresh_geometry();
     const QRect whole(QPoint(0, 0), size);
@@ -248,13 +248,6 @@ QRect gl_widget::region_to_redraw(const QRect& whole)
     return region & whole;
 }
 
-// The axis views keep a fixed zoom, stored here so that the next resize projects with it.
-void gl_widget::apply_view_transform()
-{
-    eye_.set_mode(eye_.mode);
-    scene_drawing::multiply_view_transform(eye_);
-}
-
 void gl_widget::refresh_geometry()
 {
     scene_.refresh(*current_session_, highlighted_box_, chosen_fault_);
@@ -293,8 +286,7 @@ void gl_widget::pick_at(const QPointF& device_pos)
     scene_drawing::multiply_frustum(eye_.zoom, viewport[2], viewport[3]);
     // The model-view matrix is the identity between paints, so the main view's transform
     // goes on the projection matrix.
-    glTranslatef(-2.0f, 0.0f, -9.0f);
-    scene_drawing::rotate_main_view(eye_);
+    scene_drawing::multiply_view_transform(eye_);
     draw_scene_for_selection(candidates);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
@@ -311,7 +303,7 @@ std::array<double, 16> gl_widget::main_view_transform()
 {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
-    apply_view_transform();
+    scene_drawing::multiply_view_transform(eye_);
     const std::array<double, 16> transform = current_transform();
     glPopMatrix();
     return transform;

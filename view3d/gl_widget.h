@@ -53,7 +53,6 @@ protected:
 private:
     void set_projection(int width, int height);
     QSize viewport_size() const;  // in device pixels, as the toolkit sized it
-    void apply_view_transform();
     void present_at_new_size(QSize size);
     QRect region_to_redraw(const QRect& whole);
     void refresh_geometry();

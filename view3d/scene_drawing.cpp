@@ -65,7 +65,7 @@ void scene_drawing::set_up()
     // frame, so that every frame sends the same commands: a width change within a frame splits
     // the driver's vertex batches, and that moves the outline's pixels where it lies on its
     // box's faces.
-    glLineWidth(3.0f);
+    glLineWidth(outline_width);
 }
 
 void scene_drawing::load_texture()

@@ -16,6 +16,8 @@ class scene_drawing {
 public:
     // The far plane of every view.
     static constexpr double far_plane = 100.0;
+    // The emphasised box's outline, the one line width of a frame.
+    static constexpr float outline_width = 3.0f;
     // Every container is drawn as this one cuboid, whatever its extents.
     static constexpr float container_lower[3] = {0.0f, -0.8f, -2.0f};
     static constexpr float container_upper[3] = {4.0f, 0.8f, 0.0f};
@@ -30,11 +32,10 @@ public:
     // Frees the texture; the context it was made in must be current.
     void release();
 
-    // Multiply the current matrix: the projection of a view of this size in pixels, the
-    // eye's transform, and the main view's turn alone.
+    // Multiply the current matrix: the projection of a view of this size in pixels, and the
+    // eye's transform.
     static void multiply_frustum(float zoom, int width, int height);
     static void multiply_view_transform(const view_eye& eye);
-    static void rotate_main_view(const view_eye& eye);
     // The faces of the container a pick can hit (the two back walls and the floor), as
     // put_face writes them; returns the end of what it wrote.
     static float* put_container_faces(float* xyz);
@@ -50,6 +51,8 @@ public:
     void draw(const session* s, int highlighted, int view_mode);
 
 private:
+    static void rotate_main_view(const view_eye& eye);
+
     enum class cuboid_kind { box, container };
 
     void load_texture();
