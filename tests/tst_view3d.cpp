@@ -887,12 +887,13 @@ void tst_view3d::cached_drawing_matches_plain_drawing_data()
     QTest::newRow("dense, from below") << scene_kind::dense << 0 << 7 << QPoint(-100, -95) << 0;
     QTest::newRow("dense, zoomed in") << scene_kind::dense << 0 << 7 << QPoint(30, 10) << 1200;
     QTest::newRow("dense, x axis view") << scene_kind::dense << 1 << 7 << QPoint() << 0;
+    QTest::newRow("dense, zoomed in further, turned") << scene_kind::dense << 0 << 7 << QPoint(-40, 15) << 2400;
+    QTest::newRow("dense, near plane inside the load") << scene_kind::dense << 0 << 7 << QPoint(0, 0) << 4800;
 }
 
-// The view keeps its vertex data and a copy of its frame between paints, draws only the faces
-// that can show, and after a move or a new emphasis draws again only around the boxes that
-// changed; at every step its frame keeps within the tolerance of a view drawing every face in
-// immediate mode, whole.
+// The view keeps its vertex data and a copy of its frame between paints, and after a move or
+// a new emphasis draws again only around the boxes that changed; at every step its frame keeps
+// within the tolerance of a view drawing every face in immediate mode, whole.
 void tst_view3d::cached_drawing_matches_plain_drawing()
 {
     QFETCH(scene_kind, kind);
