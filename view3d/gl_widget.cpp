@@ -30,6 +30,17 @@ QGLFormat multisample_format()
 constexpr GLuint no_name = 4294967295u;
 constexpr GLuint container_name = 0;
 
+// Column-major a times b.
+std::array<double, 16> multiplied(const std::array<double, 16>& a, const std::array<double, 16>& b)
+{
+    std::array<double, 16> product{};
+    for (int column = 0; column < 4; ++column)
+        for (int row = 0; row < 4; ++row)
+            for (int k = 0; k < 4; ++k)
+                product[column * 4 + row] += a[k * 4 + row] * b[column * 4 + k];
+    return product;
+}
+
 // A fling of many notches at once must still leave a usable near plane: one notch away from
 // the eye at least, and one notch short of the far plane.
 float zoom_after_steps(float zoom, int steps)
@@ -184,7 +195,7 @@ void gl_widget::paintGL()
     }
     if (!region.isEmpty()) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        scene_.draw(current_session_, highlighted_box_, eye_.mode, region);
+        scene_.draw(current_session_, highlighted_box_, eye_.mode);
     }
     glDisable(GL_SCISSOR_TEST);
     glPopMatrix();

@@ -130,15 +130,8 @@ float* scene_drawing::put_container_faces(float* xyz)
 
 void scene_drawing::draw(const session* s, int highlighted, int view_mode)
 {
-    GLint viewport[4];
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    draw(s, highlighted, view_mode, QRect(viewport[0], viewport[1], viewport[2], viewport[3]));
-}
-
-void scene_drawing::draw(const session* s, int highlighted, int view_mode, const QRect& part)
-{
     if (s)
-        draw_session(highlighted, view_mode, part);
+        draw_session(highlighted, view_mode);
     else
         draw_demonstration_scene(view_mode);
 }
@@ -149,7 +142,7 @@ void scene_drawing::refresh(const session& s, int highlighted, int chosen_fault)
     geometry_.refresh(s, highlighted, marks_);
 }
 
-void scene_drawing::draw_session(int highlighted, int view_mode, const QRect& part)
+void scene_drawing::draw_session(int highlighted, int view_mode)
 {
     glColor3f(0.8f, 0.8f, 0.8f);
     draw_cuboid(container_lower, container_upper, cuboid_kind::container, view_mode);
@@ -157,7 +150,7 @@ void scene_drawing::draw_session(int highlighted, int view_mode, const QRect& pa
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
     glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
-    draw_boxes_from_arrays(part);
+    draw_boxes_from_arrays();
     if (highlighted >= 0 && highlighted < geometry_.box_count())
         draw_outline(highlighted);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -168,24 +161,12 @@ void scene_drawing::draw_session(int highlighted, int view_mode, const QRect& pa
 
 // The boxes come from vertex arrays kept between frames, in list order and each box's faces in
 // face-table order, at about half the cost of sending them face by face, and without the
-// driver memory that vertices sent one by one take at every frame. Only the boxes that reach
-// the part are drawn: the driver keeps memory, and spends time, for every primitive it is
-// given, even one the scissor then leaves out.
-void scene_drawing::draw_boxes_from_arrays(const QRect& part)
+// driver memory that vertices sent one by one take at every frame.
+void scene_drawing::draw_boxes_from_arrays()
 {
-    std::array<double, 16> model_view;
-    std::array<double, 16> projection;
-    GLint viewport[4];
-    glGetDoublev(GL_MODELVIEW_MATRIX, model_view.data());
-    glGetDoublev(GL_PROJECTION_MATRIX, projection.data());
-    glGetIntegerv(GL_VIEWPORT, viewport);
-    boxes_.select(geometry_, model_view, projection, viewport, part);
     glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
-    if (boxes_.runs() == 1)
-        glDrawArrays(GL_QUADS, boxes_.firsts()[0], boxes_.counts()[0]);
-    else
-        glMultiDrawArrays(GL_QUADS, boxes_.firsts(), boxes_.counts(), boxes_.runs());
+    glDrawArrays(GL_QUADS, 0, geometry_.box_count() * box_geometry::vertices_per_box);
     glDisableClientState(GL_COLOR_ARRAY);
 }
 

@@ -1,10 +1,8 @@
 #pragma once
 
 #include "view3d/box_geometry.h"
-#include "view3d/box_selection.h"
 #include "view3d/fault_marks.h"
 
-#include <QRect>
 #include <QtGui/qopengl.h>
 
 struct session;
@@ -49,11 +47,8 @@ public:
     const box_geometry& geometry() const { return geometry_; }
 
     // Clears nothing: draws the session, or the demonstration scene when s is null, under
-    // the current matrices and viewport. The session must have been refreshed with
-    // highlighted. The boxes wholly outside part (window pixels, y up) may be left out: a
-    // frame drawn again only there through a scissor names it.
+    // the current matrices. The session must have been refreshed with highlighted.
     void draw(const session* s, int highlighted, int view_mode);
-    void draw(const session* s, int highlighted, int view_mode, const QRect& part);
 
 private:
     static void rotate_main_view(const view_eye& eye);
@@ -61,8 +56,8 @@ private:
     enum class cuboid_kind { box, container };
 
     void load_texture();
-    void draw_session(int highlighted, int view_mode, const QRect& part);
-    void draw_boxes_from_arrays(const QRect& part);
+    void draw_session(int highlighted, int view_mode);
+    void draw_boxes_from_arrays();
     void draw_outline(int index);
     void draw_demonstration_scene(int view_mode);
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind, int view_mode);
@@ -71,5 +66,4 @@ private:
     GLuint texture_ = 0;
     fault_marks marks_;
     box_geometry geometry_;
-    box_selection boxes_;
 };

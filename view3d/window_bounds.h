@@ -2,9 +2,6 @@
 
 #include <array>
 
-// Column-major a times b, as OpenGL multiplies its matrices.
-std::array<double, 16> multiplied(const std::array<double, 16>& a, const std::array<double, 16>& b);
-
 // The window rectangle (pixels, y up) that a cuboid's eight projected corners span.
 struct window_bounds {
     double min_x, max_x, min_y, max_y;
