@@ -5,6 +5,7 @@
 #include "view3d/cuboid_faces.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace {
 
@@ -105,32 +106,47 @@ void box_geometry::refresh(const session& s, int highlighted, const fault_marks&
     }
 }
 
-box_geometry::changes box_geometry::take_changes()
+std::shared_ptr<box_geometry> box_geometry::shared_for(const session& s)
+{
+    static std::unordered_map<const session*, std::weak_ptr<box_geometry>> shared;
+    for (auto it = shared.begin(); it != shared.end();)
+        it = it->second.expired() ? shared.erase(it) : std::next(it);
+    std::shared_ptr<box_geometry> geometry = shared[&s].lock();
+    if (!geometry) {
+        geometry = std::make_shared<box_geometry>();
+        shared[&s] = geometry;
+    }
+    return geometry;
+}
+
+box_geometry::changes box_geometry::take_changes(change_cursor& cursor) const
 {
     changes taken;
-    std::swap(taken, changes_);
-    changes_.everything = false;
+    taken.everything = cursor.epoch != epoch_;
+    if (!taken.everything)
+        taken.cuboids.assign(change_log_.begin() + std::ptrdiff_t(cursor.next), change_log_.end());
+    cursor = {epoch_, change_log_.size()};
     return taken;
 }
 
 void box_geometry::note_change(int index)
 {
-    if (changes_.everything)
-        return;
     // Changes that pile up unseen are cheaper redrawn whole.
-    if (changes_.cuboids.size() >= 2 * keys_.size()) {
-        changes_ = changes();
+    if (change_log_.size() >= 2 * keys_.size()) {
+        change_log_.clear();
+        ++epoch_;
         return;
     }
     cuboid c;
     std::copy(lower(index), lower(index) + 3, c.lower);
     std::copy(upper(index), upper(index) + 3, c.upper);
-    changes_.cuboids.push_back(c);
+    change_log_.push_back(c);
 }
 
 void box_geometry::rebuild_all(const session& s, int highlighted, const fault_marks& marks)
 {
-    changes_ = changes();
+    change_log_.clear();
+    ++epoch_;
     session_ = &s;
     const dimension& c = *s.container;
     container_[0] = c.length();

@@ -3,6 +3,8 @@
 #include "view3d/fault_marks.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 class dimension;
@@ -14,7 +16,9 @@ struct session;
 // arrays that one draw call takes whole. A refresh before
 // each frame compares every box with what was built for it and rebuilds only the boxes that
 // moved, changed or changed shade (emphasised, muted by the fault marks), so a move costs one box, not the scene; the
-// rebuilt boxes are kept as the changes a view redraws.
+// rebuilt boxes are kept as the changes a view redraws. The views of one session share one
+// geometry (shared_for): each view refreshes it with its own state before it draws, and
+// takes the changes since its own last frame through its own cursor.
 class box_geometry {
 public:
     static constexpr int vertices_per_box = 24;
@@ -29,6 +33,15 @@ public:
         bool everything = true;
         std::vector<cuboid> cuboids;
     };
+    // How far a reader of the changes has taken them; a new cursor takes everything first.
+    struct change_cursor {
+        std::uint64_t epoch = 0;
+        std::size_t next = 0;
+    };
+
+    // The geometry every view of session s shares, made on first use and kept while a view
+    // holds it.
+    static std::shared_ptr<box_geometry> shared_for(const session& s);
 
     // The corners a box is drawn between in the scene cuboid that stands for its container.
     static void corners(const dimension& container, const box& b, float lower[3], float upper[3]);
@@ -37,8 +50,10 @@ public:
     static float* put_face(int face, const float lower[3], const float upper[3], float* xyz);
 
     void refresh(const session& s, int highlighted, const fault_marks& marks);
-    changes take_changes();
+    changes take_changes(change_cursor& cursor) const;
 
+    // Whether the last refresh was of s.
+    bool draws(const session& s) const { return session_ == &s; }
     int box_count() const { return int(keys_.size()); }
     const float* lower(int index) const { return &corners_[std::size_t(index) * 6]; }
     const float* upper(int index) const { return &corners_[std::size_t(index) * 6 + 3]; }
@@ -63,7 +78,10 @@ private:
     void note_change(int index);
 
     const session* session_ = nullptr;
-    changes changes_;
+    // The cuboids rebuilt since the epoch began; a new epoch (a new scene, or a log grown past
+    // what a whole frame costs) gives every reader everything.
+    std::uint64_t epoch_ = 1;
+    std::vector<cuboid> change_log_;
     int container_[3] = {0, 0, 0};
     std::vector<box_key> keys_;
     std::vector<float> corners_;

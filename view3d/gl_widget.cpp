@@ -226,7 +226,7 @@ QRect gl_widget::region_to_redraw(const QRect& whole)
     drawn_transform_ = transform;
     if (!current_session_)
         return whole;
-    const box_geometry::changes changes = scene_.geometry().take_changes();
+    const box_geometry::changes changes = scene_.take_changes();
     if (!same_scene || changes.everything)
         return whole;
 

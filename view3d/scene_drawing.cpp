@@ -139,7 +139,11 @@ void scene_drawing::draw(const session* s, int highlighted, int view_mode)
 void scene_drawing::refresh(const session& s, int highlighted, int chosen_fault)
 {
     marks_.refresh(s, chosen_fault);
-    geometry_.refresh(s, highlighted, marks_);
+    if (!geometry_->draws(s)) {
+        geometry_ = box_geometry::shared_for(s);
+        changes_taken_ = box_geometry::change_cursor();
+    }
+    geometry_->refresh(s, highlighted, marks_);
 }
 
 void scene_drawing::draw_session(int highlighted, int view_mode)
@@ -148,10 +152,10 @@ void scene_drawing::draw_session(int highlighted, int view_mode)
     draw_cuboid(container_lower, container_upper, cuboid_kind::container, view_mode);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, geometry_.positions());
-    glTexCoordPointer(2, GL_SHORT, 0, geometry_.texture_coordinates());
+    glVertexPointer(3, GL_FLOAT, 0, geometry_->positions());
+    glTexCoordPointer(2, GL_SHORT, 0, geometry_->texture_coordinates());
     draw_boxes_from_arrays();
-    if (highlighted >= 0 && highlighted < geometry_.box_count())
+    if (highlighted >= 0 && highlighted < geometry_->box_count())
         draw_outline(highlighted);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -165,8 +169,8 @@ void scene_drawing::draw_session(int highlighted, int view_mode)
 void scene_drawing::draw_boxes_from_arrays()
 {
     glEnableClientState(GL_COLOR_ARRAY);
-    glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
-    glDrawArrays(GL_QUADS, 0, geometry_.box_count() * box_geometry::vertices_per_box);
+    glColorPointer(3, GL_FLOAT, 0, geometry_->colors());
+    glDrawArrays(GL_QUADS, 0, geometry_->box_count() * box_geometry::vertices_per_box);
     glDisableClientState(GL_COLOR_ARRAY);
 }
 

@@ -5,6 +5,8 @@
 
 #include <QtGui/qopengl.h>
 
+#include <memory>
+
 struct session;
 struct view_eye;
 
@@ -43,8 +45,9 @@ public:
     // Brings the boxes' vertex data and the fault marks up to date with the session, the box
     // at highlighted emphasised and the fault at chosen_fault chosen (-1 for none).
     void refresh(const session& s, int highlighted, int chosen_fault);
-    box_geometry& geometry() { return geometry_; }
-    const box_geometry& geometry() const { return geometry_; }
+    const box_geometry& geometry() const { return *geometry_; }
+    // The boxes rebuilt since the last call, or everything.
+    box_geometry::changes take_changes() { return geometry_->take_changes(changes_taken_); }
 
     // Clears nothing: draws the session, or the demonstration scene when s is null, under
     // the current matrices. The session must have been refreshed with highlighted.
@@ -65,5 +68,8 @@ private:
 
     GLuint texture_ = 0;
     fault_marks marks_;
-    box_geometry geometry_;
+    // Shared with every other drawing of the same session: the vertex arrays are the views'
+    // largest memory.
+    std::shared_ptr<box_geometry> geometry_ = std::make_shared<box_geometry>();
+    box_geometry::change_cursor changes_taken_;
 };
