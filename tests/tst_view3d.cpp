@@ -352,6 +352,7 @@ private slots:
     void pick_under_cursor_matches_whole_scene_pass();
     void cached_drawing_matches_plain_drawing_data();
     void cached_drawing_matches_plain_drawing();
+    void views_of_one_session_each_draw_every_change();
     void fault_marks_reach_the_screen_data();
     void fault_marks_reach_the_screen();
 };
@@ -941,6 +942,30 @@ void tst_view3d::cached_drawing_matches_plain_drawing()
     same_frames("after the move");
     emphasise(view.highlighted_box() + 1);
     same_frames("after the emphasis moved");
+}
+
+// The views of a session share its vertex arrays: a move that one view's refresh brought into
+// them must still be drawn again by every other view.
+void tst_view3d::views_of_one_session_each_draw_every_change()
+{
+    auto s = make_scene(scene_kind::packing);
+    gl_widget main_view, other_view;
+    plain_view reference;
+    QTextEdit pane;
+    debug_stream redirect(std::cout, &pane);
+    for (gl_widget* v : {&main_view, &other_view, static_cast<gl_widget*>(&reference)}) {
+        v->set_current_session(s.get());
+        v->set_highlighted_box(7);
+        QVERIFY(show(*v));
+    }
+    const QImage before = frame(other_view);
+    main_view.setFocus();
+    QTest::keyClick(&main_view, Qt::Key_Right);
+    frame(main_view);
+    const QImage after = frame(other_view);
+    QVERIFY(after != before);
+    const QString strayed = frame_tolerance::check(after, frame(reference), other_view);
+    QVERIFY2(strayed.isEmpty(), qPrintable(strayed));
 }
 
 void tst_view3d::fault_marks_reach_the_screen_data()
