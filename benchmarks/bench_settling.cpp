@@ -188,7 +188,8 @@ int main(int argc, char* argv[])
     const QString stack_beneath =
         file("stack-beneath.qrv", 10, 10, high, floating_stack(n, k, flat_box::beneath));
     const QString stack_beneath_first =
-        file("stack-beneath-first.qrv", 10, 10, high, floating_stack(n, k, flat_box::beneath_first));
+        file("stack-beneath-first.qrv", 10, 10, high,
+             floating_stack(n, k, flat_box::beneath_first));
     std::vector<file_box> overlapping = floating_stack(n, k, flat_box::none);
     overlapping.push_back({2, 2, 2, 6, 0, 6});
     overlapping.push_back({2, 2, 2, 7, 0, 7});
