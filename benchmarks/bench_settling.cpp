@@ -5,6 +5,7 @@
 // Usage: cmake --build build --target bench_settling && ./build/bench_settling [N]
 // (N boxes falling K = N units; default 2000).
 
+#include "benchmarks/bench_session.h"
 #include "model/box_moves.h"
 #include "model/packing_statistics.h"
 #include "model/session.h"
@@ -97,18 +98,6 @@ std::vector<file_box> chains(int boxes_in_all, int chain_count, bool along_x)
         boxes.push_back(along_x ? file_box{1, 2 * chain_count, 2, 0, 0, 0}
                                 : file_box{2 * chain_count, 1, 2, 0, 0, 0});
     return boxes;
-}
-
-std::unique_ptr<session> load(const QString& path)
-{
-    session_reader::result read = session_reader::read(path);
-    if (!read.loaded)
-        return nullptr;
-    auto s = std::make_unique<session>();
-    s->container = std::move(read.container);
-    s->grid = std::move(read.grid);
-    s->boxes = std::move(read.boxes);
-    return s;
 }
 
 void measure(const char* what, const std::function<QString()>& step)
@@ -205,6 +194,7 @@ int main(int argc, char* argv[])
     time_key("key: the same, numbered before the stack", stack_beneath_first);
     time_statistics("statistics in process: stack, flat sheet elsewhere", stack_elsewhere);
     time_statistics("statistics in process: stack, flat box on top", stack_on_top);
+    time_check("packview-check --stats: stack without a flat box", {"--stats", stack});
     time_check("packview-check --stats: stack, flat sheet elsewhere",
                {"--stats", stack_elsewhere});
     time_check("packview-check --stats: stack, flat box on top", {"--stats", stack_on_top});

@@ -243,6 +243,18 @@ bool passed_by_a_fall(const session& s, const box& flat_box,
     });
 }
 
+// True when a box that did not move holds the flat box where it lies: it held it all along,
+// so the flat box never moved either, whatever passed it.
+bool held_by_a_box_that_stayed(const session& s, const box& flat_box,
+                               const std::unordered_map<const box*, int>& start_py)
+{
+    const std::vector<const box*> under = s.grid->boxes_meeting(cell_range::beneath(flat_box));
+    return std::any_of(under.begin(), under.end(), [&](const box* b) {
+        const auto found = start_py.find(b);
+        return found == start_py.end() || found->second == b->position.py;
+    });
+}
+
 // Boxes whose footprints meet no other's of the group never stand in each other's columns,
 // so each such group settles on its own, in the cascade's order or by a shorter way to the
 // same end.
@@ -267,7 +279,9 @@ void settle_group(session& s, const std::vector<int>& group)
     drop_lowest_first(s, before);
     drop_lowest_first(s, holding);
     if (std::all_of(holding_none.begin(), holding_none.end(), [&](int i) {
-            return i > *last || !passed_by_a_fall(s, *s.boxes[std::size_t(i)], start_py);
+            const box& flat_box = *s.boxes[std::size_t(i)];
+            return i > *last || !passed_by_a_fall(s, flat_box, start_py)
+                   || held_by_a_box_that_stayed(s, flat_box, start_py);
         })) {
         drop_lowest_first(s, holding_none);
         return;
