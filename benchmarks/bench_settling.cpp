@@ -2,11 +2,13 @@
 // a column on a pillar pulled out, a stack numbered top to bottom floating K units, each with
 // and without a flat box; the statistics and --all of packview-check on such files; and chains
 // of boxes that overlap their neighbours by one cell, along x beside the same along z.
-// Usage: cmake --build build --target bench_settling && ./build/bench_settling [N]
-// (N boxes falling K = N units; default 2000).
+// Usage: cmake --build build --target bench_settling && ./build/bench_settling [N [chains]]
+// (N boxes falling K = N units, default 2000; "chains": the chains only).
 
 #include "benchmarks/bench_session.h"
 #include "model/box_moves.h"
+#include "model/cell_range.h"
+#include "model/cell_union.h"
 #include "model/packing_statistics.h"
 #include "model/session.h"
 #include "model/session_reader.h"
@@ -53,12 +55,13 @@ void add_sheet_elsewhere(std::vector<file_box>& boxes)
     boxes.push_back({1, 1, 0, 8, 1, 0});
 }
 
-// Box 0 is a pillar of height k under a column of n unit boxes; Right pulls it out.
+// Box 0 is a pillar of height k under a column of n unit boxes numbered top to bottom; Right
+// pulls it out.
 std::vector<file_box> column_on_a_pillar(int n, int k, bool sheet)
 {
     std::vector<file_box> boxes{{1, 1, k, 0, 0, 0}};
     for (int i = 0; i < n; ++i)
-        boxes.push_back({1, 1, 1, 0, k + i, 0});
+        boxes.push_back({1, 1, 1, 0, k + n - 1 - i, 0});
     if (sheet)
         add_sheet_elsewhere(boxes);
     return boxes;
@@ -140,6 +143,14 @@ void time_statistics(const char* what, const QString& path)
     });
 }
 
+void time_count(const char* what, const std::vector<file_box>& boxes)
+{
+    std::vector<cell_range> blocks;
+    for (const file_box& b : boxes)
+        blocks.push_back({b.px, b.px + b.length, b.pz, b.pz + b.width, b.py, b.py + b.height});
+    measure(what, [&] { return QStringLiteral("%1 cells").arg(count_cells(blocks).count); });
+}
+
 void time_check(const char* what, const QStringList& arguments)
 {
     measure(what, [&] {
@@ -148,6 +159,29 @@ void time_check(const char* what, const QStringList& arguments)
         process.waitForFinished(-1);
         return QString::fromLatin1(process.readAllStandardOutput().split('\n').value(2));
     });
+}
+
+// Chains of boxes overlapping by one cell, along x beside the same along z.
+using file_writer =
+    std::function<QString(const char*, int, int, int, const std::vector<file_box>&)>;
+
+int time_chains(const file_writer& file)
+{
+    const QString chain_x = file("chain-x.qrv", 64001, 2, 2, chains(64000, 1, true));
+    const QString chain_z = file("chain-z.qrv", 2, 64001, 2, chains(64000, 1, false));
+    const QString four_x = file("four-x.qrv", 15001, 8, 2, chains(60000, 4, true));
+    const QString four_z = file("four-z.qrv", 8, 15001, 2, chains(60000, 4, false));
+    time_count("cells counted in process: chain of 64,000 boxes along x", chains(64000, 1, true));
+    time_count("cells counted in process: chain of 64,000 boxes along z", chains(64000, 1, false));
+    time_count("cells counted in process: four joined chains of 60,000 along x",
+               chains(60000, 4, true));
+    time_count("cells counted in process: four joined chains of 60,000 along z",
+               chains(60000, 4, false));
+    time_check("packview-check --all: chain of 64,000 boxes along x", {"--all", chain_x});
+    time_check("packview-check --all: chain of 64,000 boxes along z", {"--all", chain_z});
+    time_check("packview-check --all: four joined chains of 60,000 along x", {"--all", four_x});
+    time_check("packview-check --all: four joined chains of 60,000 along z", {"--all", four_z});
+    return 0;
 }
 
 }  // namespace
@@ -159,7 +193,7 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     if (!dir.isValid() || n < 2)
         return 1;
-    const auto file = [&](const char* name, int length, int width, int height,
+    const file_writer file = [&](const char* name, int length, int width, int height,
                           const std::vector<file_box>& boxes) {
         const QString path = dir.filePath(QString::fromLatin1(name));
         write_session(path, length, width, height, boxes);
@@ -185,6 +219,8 @@ int main(int argc, char* argv[])
     const QString stack_overlap = file("stack-overlap.qrv", 10, 10, high, overlapping);
 
     std::printf("N = K = %d\n", n);
+    if (argc > 2 && qstrcmp(argv[2], "chains") == 0)
+        return time_chains(file);
     time_key("key: column on a pillar pulled out", pillar);
     time_key("key: the same, a flat sheet lying elsewhere", pillar_sheet);
     time_key("key: stack numbered top to bottom floating K", stack);
@@ -200,13 +236,5 @@ int main(int argc, char* argv[])
     time_check("packview-check --stats: stack, flat box on top", {"--stats", stack_on_top});
     time_check("packview-check --all: stack, one overlap elsewhere", {"--all", stack_overlap});
 
-    const QString chain_x = file("chain-x.qrv", 64001, 2, 2, chains(64000, 1, true));
-    const QString chain_z = file("chain-z.qrv", 2, 64001, 2, chains(64000, 1, false));
-    const QString four_x = file("four-x.qrv", 15001, 8, 2, chains(60000, 4, true));
-    const QString four_z = file("four-z.qrv", 8, 15001, 2, chains(60000, 4, false));
-    time_check("packview-check --all: chain of 64,000 boxes along x", {"--all", chain_x});
-    time_check("packview-check --all: chain of 64,000 boxes along z", {"--all", chain_z});
-    time_check("packview-check --all: four joined chains of 60,000 along x", {"--all", four_x});
-    time_check("packview-check --all: four joined chains of 60,000 along z", {"--all", four_z});
     return 0;
 }
