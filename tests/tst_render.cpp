@@ -65,10 +65,32 @@ const QByteArray faulty =
     "<box id=\"d\" length=\"2\" width=\"2\" height=\"4\" px=\"8\" py=\"4\" pz=\"3\" color=\"7\"/>\n"
     "</boxs></qarvel>\n";
 
+// As many faults as the one above, in other places and with more boxes: a collision on top
+// of two valid boxes, a box through the right wall and one past the roof.
+const QByteArray faulty_elsewhere =
+    "<qarvel name=\"e\"><container length=\"12\" width=\"8\" height=\"6\"/><boxs number=\"6\">\n"
+    "<box id=\"a\" length=\"6\" width=\"4\" height=\"2\" px=\"0\" py=\"0\" pz=\"4\" color=\"9\"/>\n"
+    "<box id=\"b\" length=\"6\" width=\"4\" height=\"2\" px=\"6\" py=\"0\" pz=\"4\" color=\"10\"/>\n"
+    "<box id=\"c\" length=\"5\" width=\"3\" height=\"3\" px=\"5\" py=\"2\" pz=\"4\" color=\"11\"/>\n"
+    "<box id=\"d\" length=\"4\" width=\"3\" height=\"2\" px=\"7\" py=\"3\" pz=\"5\" color=\"12\"/>\n"
+    "<box id=\"e\" length=\"4\" width=\"2\" height=\"2\" px=\"10\" py=\"0\" pz=\"0\" color=\"13\"/>\n"
+    "<box id=\"f\" length=\"2\" width=\"2\" height=\"3\" px=\"0\" py=\"4\" pz=\"0\" color=\"14\"/>\n"
+    "</boxs></qarvel>\n";
+
 const QByteArray format_fault =
     "<qarvel name=\"g\"><container length=\"10\" width=\"8\" height=\"6\"/><boxs number=\"2\">\n"
     "<box id=\"a\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>\n"
     "<oops/></boxs></qarvel>\n";
+
+// The paths that the run's "Image : " lines name, in order.
+QStringList pictures_named(const QByteArray& out)
+{
+    QStringList said;
+    for (const QByteArray& line : out.split('\n'))
+        if (line.startsWith("Image : "))
+            said << QString::fromLatin1(line.mid(8));
+    return said;
+}
 
 QByteArray without_picture_lines(const QByteArray& out)
 {
@@ -89,6 +111,7 @@ private slots:
     void picture_equals_window_frame();
     void lines_and_status_are_the_checkers_data();
     void lines_and_status_are_the_checkers();
+    void pictures_of_a_run_equal_each_file_alone();
 };
 
 void tst_render::picture_equals_window_frame_data()
@@ -173,16 +196,46 @@ void tst_render::lines_and_status_are_the_checkers()
         run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(), files + QStringList{"--out", "out"});
     QCOMPARE(rendered.status, checked.status);
     QCOMPARE(without_picture_lines(rendered.out), checked.out);
-    QStringList said;
-    for (const QByteArray& line : rendered.out.split('\n'))
-        if (line.startsWith("Image : "))
-            said << QString::fromLatin1(line.mid(8));
+    const QStringList said = pictures_named(rendered.out);
     QStringList expected;
     for (const QString& name : pictures) {
         expected << "out/" + name;
         QVERIFY2(!QImage(dir.filePath("out/" + name)).isNull(), qPrintable(name));
     }
     QCOMPARE(said, expected);
+}
+
+// Nothing of one file's picture may stay for the next one's: faulty files with as many faults
+// as the file before them, more boxes, valid files and a format fault in one run.
+void tst_render::pictures_of_a_run_equal_each_file_alone()
+{
+    QTemporaryDir dir;
+    const QList<QPair<QString, QByteArray>> folder = {
+        {"f.qrv", faulty}, {"e.qrv", faulty_elsewhere}, {"p.qrv", packing()},
+        {"f2.qrv", faulty}, {"g.qrv", format_fault}, {"e2.qrv", faulty_elsewhere}};
+    QStringList names;
+    for (const auto& file : folder) {
+        QVERIFY(write_file(dir.filePath(file.first), file.second));
+        names << file.first;
+    }
+    const QStringList size = {"--size", "400x280"};
+    const run_result together = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
+                                    names + QStringList{"--out", "together"} + size);
+    const QStringList pictures = pictures_named(together.out);
+    QCOMPARE(pictures.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        const QString alone_dir = QStringLiteral("alone%1").arg(i);
+        const run_result alone = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
+                                     QStringList{names[i], "--out", alone_dir} + size);
+        const QStringList alone_pictures = pictures_named(alone.out);
+        QCOMPARE(alone_pictures.size(), 1);
+        const QImage in_run(dir.filePath(pictures[i]));
+        const QImage by_itself(dir.filePath(alone_pictures[0]));
+        QVERIFY(!in_run.isNull());
+        const int differing = screen_copy::differing_pixels(in_run, by_itself);
+        QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1: %2 pixels differ")
+                                                .arg(names[i]).arg(differing)));
+    }
 }
 
 QTEST_MAIN(tst_render)
