@@ -330,6 +330,8 @@ private slots:
     void boxes_in_palette_hues_data();
     void boxes_in_palette_hues();
     void container_without_width_draws_boxes_flat();
+    void box_near_the_coordinate_limit_data();
+    void box_near_the_coordinate_limit();
     void highlighted_box_emphasis_data();
     void highlighted_box_emphasis();
     void drag_turns_main_view_data();
@@ -444,6 +446,43 @@ void tst_view3d::container_without_width_draws_boxes_flat()
     const QImage image = frame(view);
     const QPoint middle = on_screen(view, QVector3D(1.6f, -0.16f, -1.995f));
     QCOMPARE(lit_channels(image.pixel(middle)), QString("b"));
+}
+
+void tst_view3d::box_near_the_coordinate_limit_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("axis");  // 0 x, 1 y, 2 z: the coordinate near the limit
+    for (int axis = 0; axis < 3; ++axis)
+        for (int mode = 0; mode < 4; ++mode)
+            QTest::addRow("%c near the limit, view %d", "xyz"[axis], mode) << mode << axis;
+}
+
+// A box whose far corner lies past the largest coordinate is drawn where it is, far outside
+// every view: the frame is the frame without it, with no bar across the view from a sum that
+// wrapped round. One more box in the draw call may move the rasterizer's rounding by one colour
+// level, no more.
+void tst_view3d::box_near_the_coordinate_limit()
+{
+    QFETCH(int, mode);
+    QFETCH(int, axis);
+    auto s = make_session(dimension(10, 10, 10), {{1, 0, 1, 3, 3, 3, 2}});
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view, mode, 400, 300));
+    const QImage without = frame(view);
+    int corner[3] = {1, 0, 1};
+    corner[axis] = 2147483640;
+    s->boxes.push_back(std::make_unique<box>(position(corner[0], corner[1], corner[2]),
+                                             dimension(10, 10, 10)));
+    const QImage with = frame(view);
+    int strayed = 0;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x) {
+            const QRgb a = with.pixel(x, y), b = without.pixel(x, y);
+            strayed += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                 std::abs(qBlue(a) - qBlue(b))}) > 1;
+        }
+    QCOMPARE(strayed, 0);
 }
 
 void tst_view3d::highlighted_box_emphasis_data()

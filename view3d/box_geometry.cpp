@@ -5,6 +5,7 @@
 #include "view3d/cuboid_faces.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -47,13 +48,15 @@ void box_geometry::corners(const dimension& container, const box& b, float lower
     const position& p = b.position;
     const dimension& d = b.dimension;
     // The small offset on the lower corner only leaves a gap between touching boxes and
-    // keeps box faces off the container's floor and walls.
+    // keeps box faces off the container's floor and walls. The far corner is summed in 64
+    // bits: a box near the largest coordinate is drawn where it is, far outside the view,
+    // rather than wrapped round to the other side of it.
     lower[0] = sx * p.px + 0.01f;
     lower[1] = sy * p.py + 0.01f - 0.8f;
     lower[2] = sz * p.pz + 0.01f - 2.0f;
-    upper[0] = sx * (p.px + d.length());
-    upper[1] = sy * (p.py + d.height()) - 0.8f;
-    upper[2] = sz * (p.pz + d.width()) - 2.0f;
+    upper[0] = sx * float(int64_t(p.px) + d.length());
+    upper[1] = sy * float(int64_t(p.py) + d.height()) - 0.8f;
+    upper[2] = sz * float(int64_t(p.pz) + d.width()) - 2.0f;
 }
 
 float* box_geometry::put_face(int face, const float lower[3], const float upper[3], float* xyz)
