@@ -231,7 +231,18 @@ std::unique_ptr<session> lattice_scene(const dimension& container, int cell, int
     return make_session(container, rows);
 }
 
-enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate, dense };
+enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate, dense, piled };
+
+// Boxes of other colours piled on three places, four to a place, and a box apart.
+std::unique_ptr<session> piled_scene()
+{
+    QVector<box_row> rows;
+    for (int copy = 0; copy < 4; ++copy)
+        for (int place = 0; place < 3; ++place)
+            rows.push_back({place * 3, place, 2, 3, 4, 3 + place, copy * 3 + place});
+    rows.push_back({6, 0, 7, 2, 2, 2, 15});
+    return make_session(dimension(10, 10, 10), rows);
+}
 
 std::unique_ptr<session> make_scene(scene_kind kind)
 {
@@ -245,6 +256,7 @@ std::unique_ptr<session> make_scene(scene_kind kind)
         return make_session(dimension(4000, 4, 4), {{1000, 0, 0, 5, 4, 4, 2}, {2000, 0, 0, 900, 2, 2, 3}});
     // Ten thousand boxes in 62% of the cells: most of them hidden, a few pixels each.
     case scene_kind::dense: return lattice_scene(dimension(400, 200, 200), 10, 10000, 4);
+    case scene_kind::piled: return piled_scene();
     }
     return nullptr;
 }
@@ -921,6 +933,9 @@ void tst_view3d::cached_drawing_matches_plain_drawing_data()
     QTest::newRow("container without width") << scene_kind::flat_container << 0 << -1 << QPoint() << 0;
     QTest::newRow("thin plate and thin bar") << scene_kind::thin_plate << 0 << 0 << QPoint(40, 10) << 240;
     QTest::newRow("dense, main view") << scene_kind::dense << 0 << -1 << QPoint() << 0;
+    QTest::newRow("piled, a hidden box highlighted")
+        << scene_kind::piled << 0 << 7 << QPoint(30, 10) << 0;
+    QTest::newRow("piled, y axis view") << scene_kind::piled << 2 << 4 << QPoint() << 0;
     QTest::newRow("dense, turned a little") << scene_kind::dense << 0 << 7 << QPoint(60, -20) << 0;
     QTest::newRow("dense, from behind and above") << scene_kind::dense << 0 << -1 << QPoint(170, 40) << 0;
     QTest::newRow("dense, from below") << scene_kind::dense << 0 << 7 << QPoint(-100, -95) << 0;
