@@ -51,7 +51,12 @@ QString fault_line(const packing_fault& f)
     return QLatin1String("Defaut: format: ") + f.message;
 }
 
-QString fault_count(int count)
+QString fault_count(int64_t count)
 {
     return QString::number(count) + QLatin1String(count == 1 ? " defaut" : " defauts");
+}
+
+QString more_faults_line(int64_t left_out)
+{
+    return QLatin1String("... et ") + QString::number(left_out) + QLatin1String(" autres defauts");
 }

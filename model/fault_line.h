@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 class QString;
 class QStringList;
 struct packing_fault;
@@ -16,4 +18,7 @@ QString box_text(const QString& id, int index);
 QStringList axis_names(int axes);
 
 // "1 defaut", "25 defauts".
-QString fault_count(int count);
+QString fault_count(int64_t count);
+
+// "... et K autres defauts": the faults a capped list leaves out.
+QString more_faults_line(int64_t left_out);
