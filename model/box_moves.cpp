@@ -233,6 +233,8 @@ int settle(session& s, int highlighted)
         settle_in_cascade_order(s);
     else
         settle_lowest_first(s);
+    if (s.support)
+        s.support->refresh(s.boxes);
     return tracked ? highlighted_start - s.boxes[std::size_t(highlighted)]->position.py : 0;
 }
 

@@ -4,6 +4,7 @@
 #include "model/dimension.h"
 #include "model/occupancy_grid.h"
 #include "model/packing_fault.h"
+#include "model/support_map.h"
 
 #include <QString>
 
@@ -24,4 +25,6 @@ struct session {
     std::unique_ptr<occupancy_grid> grid;
     // Every fault of a file opened for inspection, in file order; empty for a valid packing.
     std::vector<packing_fault> faults;
+    // How each box rests, when asked for; current after every move and its settling.
+    std::unique_ptr<support_map> support;
 };

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+class support_map;
+struct packing_fault;
+struct session;
+struct support_checks;
+
+// Hands take each box that fails the checks, in file order, for each box its share before
+// its centre; returns how many it handed.
+int64_t find_support_faults(const session& s, const support_map& support,
+                            const support_checks& checks,
+                            const std::function<void(const packing_fault&)>& take);
+
+// Replaces the session's support faults with those of its boxes as they stand now, after its
+// other faults; none when no check is asked for.
+void renew_support_faults(session& s, const support_checks& checks);
