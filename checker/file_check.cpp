@@ -23,10 +23,9 @@ file_check file_check::of(const QByteArray& native_path, const check_options& o,
     const bool boxes_read = c.read.loaded || (o.every_fault && !c.read.unreadable);
     if (wanted && boxes_read)
         c.figures = packing_statistics::of(c.packing);
-    if (o.support.any() && boxes_read) {
-        c.packing.support = std::make_unique<support_map>(c.packing.boxes);
-        c.support_fault_count = ::find_support_faults(c.packing, *c.packing.support, o.support,
-                                                      [](const packing_fault&) {});
+    if (o.support.any() && boxes_read && c.packing.grid) {
+        c.packing.support = std::make_unique<support_map>(c.packing.boxes, *c.packing.grid);
+        c.support_fault_count = count_support_faults(*c.packing.support, o.support);
         if (c.figures)
             c.support_figures = support_statistics::of(*c.packing.support);
     }

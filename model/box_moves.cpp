@@ -234,7 +234,7 @@ int settle(session& s, int highlighted)
     else
         settle_lowest_first(s);
     if (s.support)
-        s.support->refresh(s.boxes);
+        s.support->refresh(s.boxes, *s.grid);
     return tracked ? highlighted_start - s.boxes[std::size_t(highlighted)]->position.py : 0;
 }
 

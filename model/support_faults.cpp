@@ -44,6 +44,14 @@ int64_t find_support_faults(const session& s, const support_map& support,
     return found;
 }
 
+int64_t count_support_faults(const support_map& support, const support_checks& checks)
+{
+    int64_t found = 0;
+    for (std::size_t i = 0; i < support.size(); ++i)
+        found += int(checks.share_fails(support.of(i))) + int(checks.centre_fails(support.of(i)));
+    return found;
+}
+
 void renew_support_faults(session& s, const support_checks& checks)
 {
     s.faults.erase(std::remove_if(s.faults.begin(), s.faults.end(),

@@ -807,6 +807,17 @@ void tst_model::support_of_one_box_data()
         << false;
 }
 
+// The grid a reader would make of these boxes: those inside the container that cover a cell.
+std::unique_ptr<occupancy_grid> grid_of(const dimension& container,
+                                        const std::vector<std::unique_ptr<box>>& boxes)
+{
+    auto grid = std::make_unique<occupancy_grid>(container);
+    for (const auto& b : boxes)
+        if (outside_axes(container, *b) == 0)
+            grid->take(*b);
+    return grid;
+}
+
 void tst_model::support_of_one_box()
 {
     QFETCH(QVector<box_row>, rows);
@@ -816,18 +827,21 @@ void tst_model::support_of_one_box()
     QFETCH(qint64, held);
     QFETCH(qint64, base);
     QFETCH(bool, centre);
-    const support_map support(boxes);
+    const auto grid = grid_of(dimension(8, 8, 8), boxes);
+    const support_map support(boxes, *grid);
     const box_support& s = support.of(0);
     QCOMPARE(s.supported_area, held);
     QCOMPARE(s.base_area, base);
     QCOMPARE(s.centre_supported, centre);
 }
 
-// Random boxes, overlapping freely, many at the few levels where others end; then random
-// boxes moved and the map refreshed: its figures are those counted afresh, cell by cell.
+// Random boxes, overlapping freely, some outside the container, many at the few levels where
+// others end; then random boxes moved, the grid with them, and the map refreshed: its figures
+// are those counted afresh, cell by cell.
 void tst_model::support_matches_cells_on_random_scenes()
 {
     QRandomGenerator random(24);
+    const dimension container(6, 6, 6);
     for (int scene = 0; scene < 60; ++scene) {
         std::vector<std::unique_ptr<box>> boxes;
         const auto random_box = [&] {
@@ -838,14 +852,20 @@ void tst_model::support_matches_cells_on_random_scenes()
         const int count = random.bounded(1, 16);
         for (int i = 0; i < count; ++i)
             boxes.push_back(make_box(random_box()));
-        support_map support(boxes);
+        const auto grid = grid_of(container, boxes);
+        support_map support(boxes, *grid);
         verify_support_matches_cells(boxes, support);
         for (int round = 0; round < 3 && !QTest::currentTestFailed(); ++round) {
             for (int moved = random.bounded(1, 4); moved > 0; --moved) {
                 const box_row r = random_box();
-                boxes[random.bounded(int(boxes.size()))]->position = position(r.px, r.py, r.pz);
+                box& b = *boxes[std::size_t(random.bounded(int(boxes.size())))];
+                if (outside_axes(container, b) == 0)
+                    grid->release(b);
+                b.position = position(r.px, r.py, r.pz);
+                if (outside_axes(container, b) == 0)
+                    grid->take(b);
             }
-            support.refresh(boxes);
+            support.refresh(boxes, *grid);
             verify_support_matches_cells(boxes, support);
         }
         if (QTest::currentTestFailed())
