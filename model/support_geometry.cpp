@@ -94,12 +94,15 @@ bool centre_inside_hull(const flat_rect& base, const std::vector<flat_rect>& con
     for (const flat_rect& c : contacts)
         if (2 * c.x0 < cx && cx < 2 * c.x1 && 2 * c.z0 < cz && cz < 2 * c.z1)
             return true;
-    bg::model::multi_point<point> corners;
+    // Kept from call to call: most boxes of a load come here, and would each allocate both.
+    thread_local bg::model::multi_point<point> corners;
+    thread_local bg::model::polygon<point> hull;
+    corners.clear();
+    hull.clear();
     for (const flat_rect& c : contacts)
         for (const int64_t x : {c.x0, c.x1})
             for (const int64_t z : {c.z0, c.z1})
                 corners.push_back(doubled(base, x, z));
-    bg::model::polygon<point> hull;
     bg::convex_hull(corners, hull);
     // within is false on the boundary: the tipping point is not supported.
     return bg::within(point(double(cx - 2 * base.x0), double(cz - 2 * base.z0)), hull);
