@@ -25,6 +25,10 @@ struct session {
     std::unique_ptr<occupancy_grid> grid;
     // Every fault of a file opened for inspection, in file order; empty for a valid packing.
     std::vector<packing_fault> faults;
+    // Counts every change of faults, so that what is drawn of them knows when to follow.
+    unsigned faults_revision = 0;
     // How each box rests, when asked for; current after every move and its settling.
     std::unique_ptr<support_map> support;
+    // The views colour each box by its share of support instead of its palette entry.
+    bool colours_by_support = false;
 };

@@ -52,8 +52,15 @@ int64_t count_support_faults(const support_map& support, const support_checks& c
     return found;
 }
 
+bool has_geometry_faults(const session& s)
+{
+    return std::any_of(s.faults.begin(), s.faults.end(),
+                       [](const packing_fault& f) { return !f.concerns_support(); });
+}
+
 void renew_support_faults(session& s, const support_checks& checks)
 {
+    ++s.faults_revision;
     s.faults.erase(std::remove_if(s.faults.begin(), s.faults.end(),
                                   [](const packing_fault& f) { return f.concerns_support(); }),
                    s.faults.end());

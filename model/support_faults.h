@@ -17,6 +17,9 @@ int64_t find_support_faults(const session& s, const support_map& support,
 // How many faults find_support_faults would hand, without making them.
 int64_t count_support_faults(const support_map& support, const support_checks& checks);
 
+// True when some fault of the session concerns its geometry: then its boxes do not move.
+bool has_geometry_faults(const session& s);
+
 // Replaces the session's support faults with those of its boxes as they stand now, after its
 // other faults; none when no check is asked for.
 void renew_support_faults(session& s, const support_checks& checks);

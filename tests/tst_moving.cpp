@@ -126,6 +126,9 @@ QString pane_line_after(const QTextEdit* pane, const QString& heading)
     return {};
 }
 
+// The pane's last lines for a box on the floor.
+const QStringList on_the_floor{"Appui :", "au sol, centre soutenu", ""};
+
 // The pane's lines, without the blanks around them.
 QStringList pane_lines(const QTextEdit* pane)
 {
@@ -672,23 +675,23 @@ void tst_moving::pick_shows_the_box_data()
 
     QTest::newRow("first box")
         << 0 << QStringList{"Boite id = 7", "Dimention :", "1, 1, 1", "Position :", "0, 0, 0",
-                            "Couleur :", ""}
+                            "Couleur :", ""} + on_the_floor
         << "#0000dd";
     QTest::newRow("colour 18")
         << 1 << QStringList{"Boite id = rouge", "Dimention :", "1, 1, 1", "Position :",
-                            "1, 0, 0", "Couleur :", ""}
+                            "1, 0, 0", "Couleur :", ""} + on_the_floor
         << "#dd0000";
     QTest::newRow("length -1 in the file")
         << 2 << QStringList{"Boite id = long", "Dimention :", "65535, 1, 1", "Position :",
-                            "0, 0, 1", "Couleur :", ""}
+                            "0, 0, 1", "Couleur :", ""} + on_the_floor
         << "#000000";
     QTest::newRow("colour -1")
         << 3 << QStringList{"Boite id = gris", "Dimention :", "2, 1, 1", "Position :",
-                            "2, 0, 0", "Couleur :", ""}
+                            "2, 0, 0", "Couleur :", ""} + on_the_floor
         << "#cccccc";
     QTest::newRow("markup id")
         << 4 << QStringList{"Boite id = x", "Dimention :", "1, 1, 1", "Position :", "0, 0, 2",
-                            "Couleur :", ""}
+                            "Couleur :", ""} + on_the_floor
         << "#33cccc";
 }
 
@@ -726,15 +729,15 @@ void tst_moving::tree_click_shows_the_first_box_of_its_id_data()
     QTest::newRow("unique id")
         << 2 << 2
         << QStringList{"Boite id = b", "Dimention :", "1, 1, 1", "Position :", "2, 0, 0",
-                       "Couleur :", ""};
+                       "Couleur :", ""} + on_the_floor;
     QTest::newRow("first node of a repeated id")
         << 1 << 1
         << QStringList{"Boite id = d", "Dimention :", "1, 1, 1", "Position :", "1, 0, 0",
-                       "Couleur :", ""};
+                       "Couleur :", ""} + on_the_floor;
     QTest::newRow("second node of a repeated id")
         << 3 << 1
         << QStringList{"Boite id = d", "Dimention :", "1, 1, 1", "Position :", "1, 0, 0",
-                       "Couleur :", ""};
+                       "Couleur :", ""} + on_the_floor;
 }
 
 void tst_moving::tree_click_shows_the_first_box_of_its_id()
@@ -782,7 +785,8 @@ void tst_moving::tree_click_on_a_session_not_shown()
         QCOMPARE(axis_view->highlighted_box(), 2);
     }
     QCOMPARE(pane_lines(w.pane()), (QStringList{"Boite id = p0", "Dimention :", "1, 1, 1",
-                                                "Position :", "2, 0, 2", "Couleur :", ""}));
+                                                "Position :", "2, 0, 2", "Couleur :", ""}
+                                    + on_the_floor));
 }
 
 void tst_moving::closed_dock_reopens_on_tree_click_only()

@@ -1,11 +1,14 @@
 #include "view3d/fault_marks.h"
 
 #include "model/session.h"
+#include "model/support_geometry.h"
 #include "view3d/box_geometry.h"
 #include "view3d/cuboid_faces.h"
 #include "view3d/scene_drawing.h"
 
 #include <QtGui/qopengl.h>
+
+#include <limits>
 
 namespace {
 
@@ -19,6 +22,8 @@ struct mark_style {
 };
 constexpr mark_style fault_style = {{1.0f, 0.0f, 0.0f}, {1.0f, 0.6f, 0.0f}, 1.0f};
 constexpr mark_style chosen_style = {{0.0f, 0.9f, 0.9f}, {0.0f, 0.9f, 0.0f}, 3.0f};
+// The overhang of a box that fails support in magenta: no fault block is drawn so.
+constexpr mark_style overhang_style = {{1.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 1.0f}, 1.0f};
 // The cuboid a block of cells is drawn as: the corners a box on those cells gets.
 void block_corners(const session& s, const cell_range& c, float lower[3], float upper[3])
 {
@@ -79,10 +84,12 @@ void draw_layer(const fault_marks::layer& l, const mark_style& style)
 
 void fault_marks::refresh(const session& s, int chosen_fault)
 {
-    if (session_ == &s && fault_count_ == s.faults.size() && chosen_fault_ == chosen_fault)
+    if (session_ == &s && fault_count_ == s.faults.size()
+        && faults_revision_ == s.faults_revision && chosen_fault_ == chosen_fault)
         return;
     session_ = &s;
     fault_count_ = s.faults.size();
+    faults_revision_ = s.faults_revision;
     chosen_fault_ = chosen_fault;
     build(s);
 }
@@ -100,6 +107,8 @@ void fault_marks::build(const session& s)
 {
     ordinary_ = layer();
     chosen_ = layer();
+    overhang_ = layer();
+    overhang_drawn_.assign(s.boxes.size(), 0);
     at_fault_.clear();
     in_chosen_.clear();
     if (s.faults.empty())
@@ -118,11 +127,37 @@ void fault_marks::add_fault(const session& s, std::size_t fault, layer& to)
     for (int index : {f.index, f.other_index})
         if (index >= 0 && std::size_t(index) < s.boxes.size())
             marked[std::size_t(index)] = 1;
+    if (f.what == packing_fault::kind::support || f.what == packing_fault::kind::centre)
+        add_overhang(s, f.index);
     if (f.what != packing_fault::kind::collision)
         return;
     float lower[3], upper[3];
     block_corners(s, f.shared, lower, upper);
     put_faces(lower, upper, to);
+}
+
+// A slab under the base, over each part of it that no contact covers. A box failing both
+// checks gets it once.
+void fault_marks::add_overhang(const session& s, int index)
+{
+    if (!s.support || index < 0 || std::size_t(index) >= s.boxes.size()
+        || overhang_drawn_[std::size_t(index)])
+        return;
+    overhang_drawn_[std::size_t(index)] = 1;
+    const box& b = *s.boxes[std::size_t(index)];
+    const std::vector<flat_rect> contacts =
+        s.support->contacts(s.boxes, *s.grid, std::size_t(index));
+    for (const flat_rect& part : uncovered_parts(flat_rect::base_of(b), contacts)) {
+        if (part.x0 > std::numeric_limits<int32_t>::max()
+            || part.z0 > std::numeric_limits<int32_t>::max())
+            continue;  // beyond any container: nowhere to draw it
+        const box slab(position(int(part.x0), b.position.py, int(part.z0)),
+                       dimension(int(part.x1 - part.x0), int(part.z1 - part.z0), 0));
+        float lower[3], upper[3];
+        box_geometry::corners(*s.container, slab, lower, upper);
+        lower[1] -= 0.01f;
+        put_faces(lower, upper, overhang_);
+    }
 }
 
 // Each box's edges once, in the chosen colour for the chosen fault's boxes: two lines on the
@@ -146,5 +181,6 @@ void fault_marks::draw() const
     glEnableClientState(GL_VERTEX_ARRAY);
     draw_layer(ordinary_, fault_style);
     draw_layer(chosen_, chosen_style);
+    draw_layer(overhang_, overhang_style);
     glDisableClientState(GL_VERTEX_ARRAY);
 }

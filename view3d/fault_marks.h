@@ -9,7 +9,9 @@ struct session;
 // their colours and the others are muted; every overlap's shared block is drawn as a cuboid
 // of its own and every box at fault gets its edges, over the whole scene, so that a fault
 // inside a stack shows too. The chosen fault's block and boxes are drawn in colours of their
-// own (fault_marks.cpp says which). A session without faults has no marks and is drawn as ever.
+// own (fault_marks.cpp says which). Under a box that fails a support check, the part of its
+// base that rests on nothing is drawn as a flat mark of its own. A session without faults has
+// no marks and is drawn as ever.
 class fault_marks {
 public:
     enum class shade { plain, muted, bright };
@@ -22,7 +24,7 @@ public:
         std::vector<float> edges;
     };
 
-    // Built again only when the session, its count of faults or the chosen fault changed.
+    // Built again only when the session, its faults or the chosen fault changed.
     void refresh(const session& s, int chosen_fault);
 
     bool empty() const { return at_fault_.empty(); }
@@ -38,12 +40,16 @@ private:
     void build(const session& s);
     void add_fault(const session& s, std::size_t fault, layer& to);
     void add_edges(const session& s);
+    void add_overhang(const session& s, int index);
 
     const session* session_ = nullptr;
     std::size_t fault_count_ = 0;
+    unsigned faults_revision_ = 0;
     int chosen_fault_ = -1;
     std::vector<char> at_fault_;   // per box; empty for a session without faults
     std::vector<char> in_chosen_;  // per box, in the chosen fault
     layer ordinary_;
     layer chosen_;
+    layer overhang_;  // the part of a base resting on nothing, under each box that fails support
+    std::vector<char> overhang_drawn_;  // per box
 };
