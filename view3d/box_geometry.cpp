@@ -80,9 +80,12 @@ box_geometry::box_key box_geometry::key_of(const session& s, std::size_t index,
     const box& b = *s.boxes[index];
     const position& p = b.position;
     const dimension& d = b.dimension;
-    const palette::rgb c = s.colours_by_support && s.support
-                               ? support_colour(s.support->of(index))
-                               : palette::entry_for(b.color);
+    const bool by_support = s.colours_by_support && s.support;
+    const palette::rgb c =
+        by_support ? support_colour(s.support->of(index)) : palette::entry_for(b.color);
+    // Coloured by support, no box is muted: the scale must read the same everywhere.
+    if (by_support && shade == fault_marks::shade::muted)
+        shade = fault_marks::shade::plain;
     return {p.px, p.py, p.pz, d.length(), d.width(), d.height(),
             (c.red << 16) | (c.green << 8) | c.blue, shade};
 }

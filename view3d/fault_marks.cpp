@@ -23,7 +23,7 @@ struct mark_style {
 constexpr mark_style fault_style = {{1.0f, 0.0f, 0.0f}, {1.0f, 0.6f, 0.0f}, 1.0f};
 constexpr mark_style chosen_style = {{0.0f, 0.9f, 0.9f}, {0.0f, 0.9f, 0.0f}, 3.0f};
 // The overhang of a box that fails support in magenta: no fault block is drawn so.
-constexpr mark_style overhang_style = {{1.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 1.0f}, 1.0f};
+constexpr mark_style overhang_style = {{1.0f, 0.0f, 1.0f}, {1.0f, 0.0f, 1.0f}, 2.0f};
 // The cuboid a block of cells is drawn as: the corners a box on those cells gets.
 void block_corners(const session& s, const cell_range& c, float lower[3], float upper[3])
 {
@@ -136,7 +136,7 @@ void fault_marks::add_fault(const session& s, std::size_t fault, layer& to)
     put_faces(lower, upper, to);
 }
 
-// A slab under the base, over each part of it that no contact covers. A box failing both
+// A slab just under the base, under each part of it that no contact covers. A box failing both
 // checks gets it once.
 void fault_marks::add_overhang(const session& s, int index)
 {
@@ -155,8 +155,10 @@ void fault_marks::add_overhang(const session& s, int index)
                        dimension(int(part.x1 - part.x0), int(part.z1 - part.z0), 0));
         float lower[3], upper[3];
         box_geometry::corners(*s.container, slab, lower, upper);
-        lower[1] -= 0.01f;
+        // Thick enough to show edge on, in the views along x and z, and outlined.
+        lower[1] -= 0.04f;
         put_faces(lower, upper, overhang_);
+        put_edges(lower, upper, overhang_.edges);
     }
 }
 
