@@ -126,7 +126,7 @@ void MainWindow::set_support_checks(const support_checks& checks)
     checks_ = checks;
     centre_action->setChecked(checks.centre);
     for (const auto& s : sessions)
-        renew_support_faults_of(*s);
+        renew_support_faults(*s, checks_);
     if (session* shown = ui->widget_opengl->current_session())
         show_faults_of(shown);
     repaint_views();
@@ -139,11 +139,6 @@ void MainWindow::set_colours_by_support(bool on)
     for (const auto& s : sessions)
         s->colours_by_support = on;
     repaint_views();
-}
-
-void MainWindow::renew_support_faults_of(session& s)
-{
-    renew_support_faults(s, checks_);
 }
 
 void MainWindow::repaint_views()
@@ -160,7 +155,7 @@ void MainWindow::on_boxes_settled()
     if (!s)
         return;
     if (checks_.any()) {
-        renew_support_faults_of(*s);
+        renew_support_faults(*s, checks_);
         show_faults_of(s);
     }
     const int highlighted = ui->widget_opengl->highlighted_box();
@@ -283,7 +278,7 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
     if (s->grid)
         s->support = std::make_unique<support_map>(s->boxes, *s->grid);
     s->colours_by_support = colours_by_support_;
-    renew_support_faults_of(*s);
+    renew_support_faults(*s, checks_);
     ui->treeView->add_box_items(s->tree_item, s->boxes);
     if (read.loaded) {
         for (const auto& b : s->boxes)

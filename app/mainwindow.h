@@ -78,7 +78,6 @@ private:
     void prepare_panes();
     void prepare_fault_list();
     void prepare_support_menu();
-    void renew_support_faults_of(session& s);
     void show_faults_of(session* s);
     void repaint_views();
     QString ask_for_session_file();

@@ -94,7 +94,7 @@ bool centre_inside_hull(const flat_rect& base, const std::vector<flat_rect>& con
     for (const flat_rect& c : contacts)
         if (2 * c.x0 < cx && cx < 2 * c.x1 && 2 * c.z0 < cz && cz < 2 * c.z1)
             return true;
-    // Kept from call to call: most boxes of a load come here, and would each allocate both.
+    // Kept from call to call: in a load many boxes come here, and each would allocate both.
     thread_local bg::model::multi_point<point> corners;
     thread_local bg::model::polygon<point> hull;
     corners.clear();
