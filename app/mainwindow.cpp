@@ -9,6 +9,7 @@
 #include "browser/liste_boite.h"
 #include "browser/safe_text_document.h"
 #include "model/box_line.h"
+#include "model/capped_faults.h"
 #include "model/fault_line.h"
 #include "model/session.h"
 #include "model/session_reader.h"
@@ -36,12 +37,13 @@ std::ostream& operator<<(std::ostream& out, const QString& text)
     return out << text.toLatin1().constData();
 }
 
-// What a session takes over from a reading: its grid, its boxes and its faults.
-void take_contents(session& s, session_reader::result& read)
+// What a session takes over from a reading: its grid, its boxes and the faults kept.
+void take_contents(session& s, session_reader::result& read, capped_faults& faults)
 {
     s.grid = std::move(read.grid);
     s.boxes = std::move(read.boxes);
-    s.faults = std::move(read.faults);
+    s.faults = std::move(faults.kept);
+    s.faults_found = faults.total();
 }
 
 }  // namespace
@@ -126,7 +128,7 @@ void MainWindow::set_support_checks(const support_checks& checks)
     checks_ = checks;
     centre_action->setChecked(checks.centre);
     for (const auto& s : sessions)
-        renew_support_faults(*s, checks_);
+        renew_support_faults(*s, checks_, max_faults_);
     if (session* shown = ui->widget_opengl->current_session())
         show_faults_of(shown);
     repaint_views();
@@ -155,7 +157,7 @@ void MainWindow::on_boxes_settled()
     if (!s)
         return;
     if (checks_.any()) {
-        renew_support_faults(*s, checks_);
+        renew_support_faults(*s, checks_, max_faults_);
         show_faults_of(s);
     }
     const int highlighted = ui->widget_opengl->highlighted_box();
@@ -252,8 +254,12 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
         return false;
     }
 
+    // The faults go to a sink that keeps only what the cap shows, so an inspection of
+    // millions of overlapping pairs holds and writes no more than that.
+    capped_faults faults(max_faults_);
     session_reader::result read = session_reader::read_native(
-        native_name, inspect ? session_reader::mode::every_fault : session_reader::mode::first_fault);
+        native_name, inspect ? session_reader::mode::every_fault : session_reader::mode::first_fault,
+        &faults);
     if (read.unreadable) {
         std::cerr << "Error: ouvrir le fichier " << native_name.constData() << ": "
                   << read.open_error.toLocal8Bit().constData() << std::endl;
@@ -265,20 +271,22 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
         std::cout << "Lire le fichier -> PBM" << std::endl;
         if (!inspect)
             return false;
-        for (const packing_fault& f : read.faults)
+        for (const packing_fault& f : faults.kept)
             std::cout << fault_line(f) << std::endl;
+        if (faults.left_out() > 0)
+            std::cout << more_faults_line(faults.left_out()) << std::endl;
         if (!read.container)
             return false;
     }
 
     session* s = add_session(read.name, std::move(read.container));
     s->file_name = file_name;
-    take_contents(*s, read);
-    const int geometry_faults = int(s->faults.size());
+    take_contents(*s, read, faults);
+    const int64_t geometry_faults = s->faults_found;
     if (s->grid)
         s->support = std::make_unique<support_map>(s->boxes, *s->grid);
     s->colours_by_support = colours_by_support_;
-    renew_support_faults(*s, checks_);
+    renew_support_faults(*s, checks_, max_faults_);
     ui->treeView->add_box_items(s->tree_item, s->boxes);
     if (read.loaded) {
         for (const auto& b : s->boxes)
@@ -293,8 +301,7 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
         std::cout << "Session ouverte pour inspection : " << fault_count(geometry_faults)
                   << std::endl;
     if (checks_.any())
-        std::cout << "Defauts d'appui : " << fault_count(int(s->faults.size()) - geometry_faults)
-                  << std::endl;
+        std::cout << "Defauts d'appui : " << fault_count(s->support_faults_found) << std::endl;
     return true;
 }
 
@@ -319,7 +326,7 @@ void MainWindow::show_session_in_views(session* s)
 
 void MainWindow::show_faults_of(session* s)
 {
-    faults_shown->show_faults(&s->faults);
+    faults_shown->show_faults(&s->faults, s->faults_found - int64_t(s->faults.size()));
     fault_dock->setVisible(!s->faults.empty());
     for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
                             ui->widget_gl_axe_z})

@@ -42,6 +42,10 @@ public:
     bool inspect_session(const QString& file_name);
     bool inspect_session(const QString& file_name, const QByteArray& native_name);
 
+    // The most faults an inspection lists, writes and marks (0: all); the count of all of
+    // them is still written.
+    void set_max_faults(int max_faults) { max_faults_ = max_faults; }
+
     // Creates and registers an empty session with its tree node; the session owns container.
     session* add_session(const QString& name, std::unique_ptr<dimension> container);
 
@@ -95,6 +99,7 @@ private:
     QDockWidget* fault_dock;  // beside the tree, shown for a session with faults
     QListView* fault_list;
     fault_model* faults_shown;
+    int max_faults_ = 1000;
     support_checks checks_;
     bool colours_by_support_ = false;
     QAction* centre_action;

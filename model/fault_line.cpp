@@ -75,7 +75,12 @@ QString halved_text(int64_t doubled)
            + QLatin1String(magnitude % 2 ? ".5" : "");
 }
 
-QString fault_count(int count)
+QString fault_count(int64_t count)
 {
     return QString::number(count) + QLatin1String(count == 1 ? " defaut" : " defauts");
+}
+
+QString more_faults_line(int64_t left_out)
+{
+    return QLatin1String("... et ") + QString::number(left_out) + QLatin1String(" autres defauts");
 }

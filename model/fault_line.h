@@ -25,4 +25,7 @@ QString share_text(int64_t supported_area, int64_t base_area);
 QString halved_text(int64_t doubled);
 
 // "1 defaut", "25 defauts".
-QString fault_count(int count);
+QString fault_count(int64_t count);
+
+// "... et K autres defauts": the faults a capped list leaves out.
+QString more_faults_line(int64_t left_out);

@@ -54,17 +54,23 @@ int64_t count_support_faults(const support_map& support, const support_checks& c
 
 bool has_geometry_faults(const session& s)
 {
-    return std::any_of(s.faults.begin(), s.faults.end(),
-                       [](const packing_fault& f) { return !f.concerns_support(); });
+    return s.faults_found > s.support_faults_found;
 }
 
-void renew_support_faults(session& s, const support_checks& checks)
+void renew_support_faults(session& s, const support_checks& checks, int max_faults)
 {
     ++s.faults_revision;
     s.faults.erase(std::remove_if(s.faults.begin(), s.faults.end(),
                                   [](const packing_fault& f) { return f.concerns_support(); }),
                    s.faults.end());
-    if (s.support && checks.any())
-        find_support_faults(s, *s.support, checks,
-                            [&](const packing_fault& f) { s.faults.push_back(f); });
+    s.faults_found -= s.support_faults_found;
+    s.support_faults_found = 0;
+    if (!s.support || !checks.any())
+        return;
+    s.support_faults_found =
+        find_support_faults(s, *s.support, checks, [&](const packing_fault& f) {
+            if (max_faults == 0 || s.faults.size() < std::size_t(max_faults))
+                s.faults.push_back(f);
+        });
+    s.faults_found += s.support_faults_found;
 }

@@ -21,5 +21,6 @@ int64_t count_support_faults(const support_map& support, const support_checks& c
 bool has_geometry_faults(const session& s);
 
 // Replaces the session's support faults with those of its boxes as they stand now, after its
-// other faults; none when no check is asked for.
-void renew_support_faults(session& s, const support_checks& checks);
+// other faults, as many as max_faults lets the session hold in all (0: every one), and counts
+// them all in its faults found; none when no check is asked for.
+void renew_support_faults(session& s, const support_checks& checks, int max_faults);

@@ -84,14 +84,38 @@ void draw_layer(const fault_marks::layer& l, const mark_style& style)
 
 void fault_marks::refresh(const session& s, int chosen_fault)
 {
-    if (session_ == &s && fault_count_ == s.faults.size()
-        && faults_revision_ == s.faults_revision && chosen_fault_ == chosen_fault)
+    std::vector<long long> key = key_of(s, chosen_fault);
+    if (key == key_)
         return;
-    session_ = &s;
-    fault_count_ = s.faults.size();
-    faults_revision_ = s.faults_revision;
+    key_ = std::move(key);
     chosen_fault_ = chosen_fault;
     build(s);
+}
+
+// Everything build reads, in a row of numbers: the container's extents, the number of boxes
+// to shade, the chosen fault, and each fault with the cells and extents of its boxes; and the
+// revision of the faults, since an overhang also depends on the boxes beneath. It grows with
+// the faults, not with the boxes.
+std::vector<long long> fault_marks::key_of(const session& s, int chosen_fault)
+{
+    const dimension& c = *s.container;
+    std::vector<long long> key = {c.length(), c.width(), c.height(),
+                                  (long long)s.boxes.size(), chosen_fault,
+                                  (long long)s.faults_revision};
+    for (const packing_fault& f : s.faults) {
+        const cell_range& r = f.shared;
+        key.insert(key.end(), {int(f.what), f.index, f.other_index, r.x0, r.x1, r.z0, r.z1,
+                               r.y0, r.y1});
+        for (int index : {f.index, f.other_index}) {
+            if (index < 0 || std::size_t(index) >= s.boxes.size())
+                continue;
+            const box& b = *s.boxes[std::size_t(index)];
+            key.insert(key.end(), {b.position.px, b.position.py, b.position.pz,
+                                   b.dimension.length(), b.dimension.width(),
+                                   b.dimension.height()});
+        }
+    }
+    return key;
 }
 
 fault_marks::shade fault_marks::shade_of(int box) const

@@ -24,7 +24,8 @@ public:
         std::vector<float> edges;
     };
 
-    // Built again only when the session, its faults or the chosen fault changed.
+    // Built again only when what the marks are drawn from changed: two sessions in turn at one
+    // address (pictures of several files) still get marks of their own.
     void refresh(const session& s, int chosen_fault);
 
     bool empty() const { return at_fault_.empty(); }
@@ -37,14 +38,13 @@ public:
     void draw() const;
 
 private:
+    static std::vector<long long> key_of(const session& s, int chosen_fault);
     void build(const session& s);
     void add_fault(const session& s, std::size_t fault, layer& to);
     void add_edges(const session& s);
     void add_overhang(const session& s, int index);
 
-    const session* session_ = nullptr;
-    std::size_t fault_count_ = 0;
-    unsigned faults_revision_ = 0;
+    std::vector<long long> key_;   // what the marks were built from
     int chosen_fault_ = -1;
     std::vector<char> at_fault_;   // per box; empty for a session without faults
     std::vector<char> in_chosen_;  // per box, in the chosen fault
