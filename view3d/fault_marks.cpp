@@ -139,12 +139,19 @@ void fault_marks::build(const session& s)
         return;
     at_fault_.assign(s.boxes.size(), 0);
     in_chosen_.assign(s.boxes.size(), 0);
+    // A mark in the place of one drawn before it lies at its depth and loses the depth test
+    // to it, so each place is marked once, the chosen fault's marks first: faults piled in one
+    // place then cost one mark's pixels, and the chosen one shows among them.
+    placed blocks;
+    if (chosen_fault_ >= 0 && std::size_t(chosen_fault_) < s.faults.size())
+        add_fault(s, std::size_t(chosen_fault_), chosen_, blocks);
     for (std::size_t f = 0; f < s.faults.size(); ++f)
-        add_fault(s, f, int(f) == chosen_fault_ ? chosen_ : ordinary_);
+        if (int(f) != chosen_fault_)
+            add_fault(s, f, ordinary_, blocks);
     add_edges(s);
 }
 
-void fault_marks::add_fault(const session& s, std::size_t fault, layer& to)
+void fault_marks::add_fault(const session& s, std::size_t fault, layer& to, placed& blocks)
 {
     const packing_fault& f = s.faults[fault];
     std::vector<char>& marked = &to == &chosen_ ? in_chosen_ : at_fault_;
@@ -157,7 +164,8 @@ void fault_marks::add_fault(const session& s, std::size_t fault, layer& to)
         return;
     float lower[3], upper[3];
     block_corners(s, f.shared, lower, upper);
-    put_faces(lower, upper, to);
+    if (first_in_place(lower, upper, blocks))
+        put_faces(lower, upper, to);
 }
 
 // A slab just under the base, under each part of it that no contact covers. A box failing both
@@ -187,16 +195,25 @@ void fault_marks::add_overhang(const session& s, int index)
 }
 
 // Each box's edges once, in the chosen colour for the chosen fault's boxes: two lines on the
-// same edge would leave the colour to the depth test.
+// same edge would leave the colour to the depth test. Boxes in one place share their edges.
 void fault_marks::add_edges(const session& s)
 {
-    for (std::size_t i = 0; i < s.boxes.size(); ++i) {
-        if (!at_fault_[i] && !in_chosen_[i])
-            continue;
-        float lower[3], upper[3];
-        box_geometry::corners(*s.container, *s.boxes[i], lower, upper);
-        put_edges(lower, upper, in_chosen_[i] ? chosen_.edges : ordinary_.edges);
-    }
+    placed boxes;
+    for (const bool chosen : {true, false})
+        for (std::size_t i = 0; i < s.boxes.size(); ++i) {
+            const bool in_layer = chosen ? in_chosen_[i] : at_fault_[i] && !in_chosen_[i];
+            if (!in_layer)
+                continue;
+            float lower[3], upper[3];
+            box_geometry::corners(*s.container, *s.boxes[i], lower, upper);
+            if (first_in_place(lower, upper, boxes))
+                put_edges(lower, upper, chosen ? chosen_.edges : ordinary_.edges);
+        }
+}
+
+bool fault_marks::first_in_place(const float lower[3], const float upper[3], placed& places)
+{
+    return places.insert({lower[0], lower[1], lower[2], upper[0], upper[1], upper[2]}).second;
 }
 
 // The marks lie inside the boxes they mark: the depth buffer is cleared first (within the

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <set>
 #include <vector>
 
 struct session;
@@ -38,9 +40,13 @@ public:
     void draw() const;
 
 private:
+    // The cuboids marked so far, by their corners.
+    using placed = std::set<std::array<float, 6>>;
+
     static std::vector<long long> key_of(const session& s, int chosen_fault);
+    static bool first_in_place(const float lower[3], const float upper[3], placed& places);
     void build(const session& s);
-    void add_fault(const session& s, std::size_t fault, layer& to);
+    void add_fault(const session& s, std::size_t fault, layer& to, placed& blocks);
     void add_edges(const session& s);
     void add_overhang(const session& s, int index);
 
