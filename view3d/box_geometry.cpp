@@ -2,6 +2,7 @@
 
 #include "model/palette.h"
 #include "model/session.h"
+#include "model/support_colour.h"
 #include "view3d/cuboid_faces.h"
 
 #include <algorithm>
@@ -92,15 +93,24 @@ bool box_geometry::box_key::same_place(const box_key& other) const
 bool box_geometry::box_key::operator==(const box_key& other) const
 {
     return px == other.px && py == other.py && pz == other.pz && length == other.length &&
-           width == other.width && height == other.height && color == other.color &&
+           width == other.width && height == other.height && rgb == other.rgb &&
            shade == other.shade;
 }
 
-box_geometry::box_key box_geometry::key_of(const box& b, fault_marks::shade shade)
+box_geometry::box_key box_geometry::key_of(const session& s, std::size_t index,
+                                           fault_marks::shade shade)
 {
+    const box& b = *s.boxes[index];
     const position& p = b.position;
     const dimension& d = b.dimension;
-    return {p.px, p.py, p.pz, d.length(), d.width(), d.height(), b.color, shade};
+    const bool by_support = s.colours_by_support && s.support;
+    const palette::rgb c =
+        by_support ? support_colour(s.support->of(index)) : palette::entry_for(b.color);
+    // Coloured by support, no box is muted: the scale must read the same everywhere.
+    if (by_support && shade == fault_marks::shade::muted)
+        shade = fault_marks::shade::plain;
+    return {p.px, p.py, p.pz, d.length(), d.width(), d.height(),
+            (c.red << 16) | (c.green << 8) | c.blue, shade};
 }
 
 fault_marks::shade box_geometry::shade_of(int index, int highlighted, const fault_marks& marks)
@@ -121,7 +131,7 @@ void box_geometry::refresh(const session& s, int highlighted, const fault_marks&
     }
     bool moved = false;
     for (std::size_t i = 0; i < keys_.size(); ++i) {
-        const box_key key = key_of(*s.boxes[i], shade_of(int(i), highlighted, marks));
+        const box_key key = key_of(s, i, shade_of(int(i), highlighted, marks));
         if (!(key == keys_[i])) {
             moved = moved || !key.same_place(keys_[i]);
             note_change(int(i));
@@ -210,7 +220,7 @@ void box_geometry::rebuild_all(const session& s, int highlighted, const fault_ma
                 *st++ = v.t;
             }
     for (std::size_t i = 0; i < count; ++i)
-        build_box(int(i), key_of(*s.boxes[i], shade_of(int(i), highlighted, marks)));
+        build_box(int(i), key_of(s, i, shade_of(int(i), highlighted, marks)));
 }
 
 void box_geometry::build_box(int index, const box_key& key)
@@ -221,9 +231,9 @@ void box_geometry::build_box(int index, const box_key& key)
     float* hi = lo + 3;
     corners(*session_->container, b, lo, hi);
 
-    const palette::rgb& c = palette::entry_for(b.color);
-    const float rgb[3] = {shaded(c.red, key.shade), shaded(c.green, key.shade),
-                          shaded(c.blue, key.shade)};
+    const float rgb[3] = {shaded(key.rgb >> 16, key.shade),
+                          shaded((key.rgb >> 8) & 0xff, key.shade),
+                          shaded(key.rgb & 0xff, key.shade)};
     float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];
     float* color = &colors_[std::size_t(index) * vertices_per_box * 3];
     for (int face = 0; face < faces_per_cuboid; ++face)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <set>
 #include <vector>
 
 struct session;
@@ -9,7 +11,9 @@ struct session;
 // their colours and the others are muted; every overlap's shared block is drawn as a cuboid
 // of its own and every box at fault gets its edges, over the whole scene, so that a fault
 // inside a stack shows too. The chosen fault's block and boxes are drawn in colours of their
-// own (fault_marks.cpp says which). A session without faults has no marks and is drawn as ever.
+// own (fault_marks.cpp says which). Under a box that fails a support check, the part of its
+// base that rests on nothing is drawn as a flat mark of its own. A session without faults has
+// no marks and is drawn as ever.
 class fault_marks {
 public:
     enum class shade { plain, muted, bright };
@@ -36,10 +40,15 @@ public:
     void draw() const;
 
 private:
+    // The cuboids marked so far, by their corners.
+    using placed = std::set<std::array<float, 6>>;
+
     static std::vector<long long> key_of(const session& s, int chosen_fault);
+    static bool first_in_place(const float lower[3], const float upper[3], placed& places);
     void build(const session& s);
-    void add_fault(const session& s, std::size_t fault, layer& to);
+    void add_fault(const session& s, std::size_t fault, layer& to, placed& blocks);
     void add_edges(const session& s);
+    void add_overhang(const session& s, int index);
 
     std::vector<long long> key_;   // what the marks were built from
     int chosen_fault_ = -1;
@@ -47,4 +56,6 @@ private:
     std::vector<char> in_chosen_;  // per box, in the chosen fault
     layer ordinary_;
     layer chosen_;
+    layer overhang_;  // the part of a base resting on nothing, under each box that fails support
+    std::vector<char> overhang_drawn_;  // per box
 };
