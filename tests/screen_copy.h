@@ -43,6 +43,17 @@ inline QImage fresh_frame(gl_widget& view)
     return last_frame(view);
 }
 
+// The view's frame of its current scene drawn whole, with nothing taken from a kept frame: a
+// frame of no session in between makes the next one start anew.
+inline QImage whole_frame(gl_widget& view)
+{
+    session* shown = view.current_session();
+    view.set_current_session(nullptr);
+    view.updateGL();
+    view.set_current_session(shown);
+    return fresh_frame(view);
+}
+
 inline int differing_pixels(const QImage& a, const QImage& b)
 {
     if (a.size() != b.size())

@@ -3,6 +3,7 @@
 #include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
@@ -33,6 +34,20 @@ const char* const wide_session =
     "<boxs number=\"2\">"
     "<box id=\"1\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>"
     "<box id=\"2\" length=\"6\" width=\"8\" height=\"3\" px=\"4\" py=\"0\" pz=\"0\" color=\"5\"/>"
+    "</boxs></qarvel>";
+
+// Two boxes sharing a block of cells, opened for inspection.
+const char* const overlap_session =
+    "<qarvel name=\"one_a\"><container length=\"10\" width=\"10\" height=\"10\"/><boxs number=\"2\">"
+    "<box id=\"a\" length=\"4\" width=\"4\" height=\"4\" px=\"0\" py=\"0\" pz=\"0\" color=\"4\"/>"
+    "<box id=\"b\" length=\"4\" width=\"4\" height=\"4\" px=\"2\" py=\"0\" pz=\"2\" color=\"5\"/>"
+    "</boxs></qarvel>";
+
+// The second box sticks out of the container.
+const char* const outside_session =
+    "<qarvel name=\"one_b\"><container length=\"10\" width=\"10\" height=\"10\"/><boxs number=\"2\">"
+    "<box id=\"a\" length=\"4\" width=\"4\" height=\"4\" px=\"0\" py=\"0\" pz=\"0\" color=\"4\"/>"
+    "<box id=\"b\" length=\"4\" width=\"4\" height=\"4\" px=\"9\" py=\"0\" pz=\"4\" color=\"5\"/>"
     "</boxs></qarvel>";
 
 bool write_file(const QString& path, const char* text)
@@ -75,6 +90,22 @@ struct window_under_test {
     }
 
     gl_widget* view(const char* name) { return window.findChild<gl_widget*>(name); }
+
+    void inspect(const char* name, const char* text)
+    {
+        QVERIFY(window.inspect_session(file(name, text)));
+    }
+
+    // A click on the fault list's row, as a person chooses a fault.
+    void choose_fault_row(int row)
+    {
+        auto* list = window.findChild<QAbstractItemView*>("liste_defauts");
+        QVERIFY(list);
+        const QModelIndex index = list->model()->index(row, 0);
+        list->scrollTo(index);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualRect(index).center());
+    }
 
     void show()
     {
@@ -125,8 +156,8 @@ using steps = std::function<void(window_under_test&)>;
 
 Q_DECLARE_METATYPE(steps)
 
-// Each view's window on the X server must hold the frame the view draws of its scene, on the
-// first frame that shows and after every change, whole frames and partly redrawn ones alike.
+// Each view's window on the X server must hold the whole frame the view draws of its scene, on
+// the first frame that shows and after every change, whole frames and partly redrawn ones alike.
 class tst_screen : public QObject {
     Q_OBJECT
 
@@ -135,7 +166,7 @@ private:
     {
         screen_copy::let_paints_run();
         const QImage seen = screen_copy::of(view);
-        const QImage drawn = screen_copy::fresh_frame(view);
+        const QImage drawn = screen_copy::whole_frame(view);
         const int differing = screen_copy::differing_pixels(seen, drawn);
         QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 view %2: %3 pixels differ")
                                                 .arg(after)
@@ -203,6 +234,20 @@ void tst_screen::views_show_their_frame_data()
         QVERIFY(w.window.load_session(w.file("pillar.qrv", pillar_session)));
         screen_copy::let_paints_run();
         w.click_tree_node(QStringLiteral("boxpied"));
+    });
+    QTest::newRow("tree click in an inspection") << steps([](window_under_test& w) {
+        w.show();
+        w.inspect("one_a.qrv", overlap_session);
+        screen_copy::let_paints_run();
+        w.click_tree_node(QStringLiteral("boxa"));
+    });
+    QTest::newRow("fault row of the box picked in the tree") << steps([](window_under_test& w) {
+        w.show();
+        w.inspect("one_b.qrv", outside_session);
+        screen_copy::let_paints_run();
+        w.click_tree_node(QStringLiteral("boxb"));
+        screen_copy::let_paints_run();
+        w.choose_fault_row(0);
     });
 }
 

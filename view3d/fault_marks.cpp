@@ -64,27 +64,31 @@ void draw_layer(const fault_marks::layer& l, const mark_style& style)
     glTexCoordPointer(2, GL_SHORT, 0, l.texture.data());
     glDrawArrays(GL_QUADS, 0, GLsizei(l.faces.size() / 3));
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
-    // Edges in their plain colour, whatever texel a line would pick.
+    // Edges in their plain colour, whatever texel a line would pick, and over the blocks: an
+    // edge on a block's face would leave the colour to the rounding of equal depths.
     glDisable(GL_TEXTURE_2D);
+    glDisable(GL_DEPTH_TEST);
     glColor3fv(style.edge);
     glLineWidth(style.edge_width);
     glVertexPointer(3, GL_FLOAT, 0, l.edges.data());
     glDrawArrays(GL_LINES, 0, GLsizei(l.edges.size() / 3));
     // Left as every other line of the view is drawn.
     glLineWidth(scene_drawing::outline_width);
+    glEnable(GL_DEPTH_TEST);
     glEnable(GL_TEXTURE_2D);
 }
 
 }  // namespace
 
-void fault_marks::refresh(const session& s, int chosen_fault)
+bool fault_marks::refresh(const session& s, int chosen_fault)
 {
     if (session_ == &s && fault_count_ == s.faults.size() && chosen_fault_ == chosen_fault)
-        return;
+        return false;
     session_ = &s;
     fault_count_ = s.faults.size();
     chosen_fault_ = chosen_fault;
     build(s);
+    return true;
 }
 
 fault_marks::shade fault_marks::shade_of(int box) const

@@ -22,8 +22,9 @@ public:
         std::vector<float> edges;
     };
 
-    // Built again only when the session, its count of faults or the chosen fault changed.
-    void refresh(const session& s, int chosen_fault);
+    // Built again only when the session, its count of faults or the chosen fault changed;
+    // true when it was.
+    bool refresh(const session& s, int chosen_fault);
 
     bool empty() const { return at_fault_.empty(); }
     // The box's faces: the chosen fault's boxes bright, as a picked box, other boxes at fault

@@ -55,6 +55,8 @@ private:
     QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void present_at_new_size(QSize size);
     QRect region_to_redraw(const QRect& whole);
+    static QRect inside_ring(const QRect& region, const QRect& whole);
+    void restore_ring(const QRect& outer, const QRect& inner);
     void refresh_geometry();
 
     void pick_at(const QPointF& device_pos);

@@ -128,8 +128,11 @@ float* scene_drawing::put_container_faces(float* xyz)
     return box_geometry::put_face(floor_face, container_lower, container_upper, xyz);
 }
 
+// The texture is bound again at every frame: whatever else draws in the context (a
+// framebuffer object's texture, the toolkit's own painting) may have bound another.
 void scene_drawing::draw(const session* s, int highlighted, int view_mode)
 {
+    glBindTexture(GL_TEXTURE_2D, texture_);
     if (s)
         draw_session(highlighted, view_mode);
     else
@@ -138,8 +141,17 @@ void scene_drawing::draw(const session* s, int highlighted, int view_mode)
 
 void scene_drawing::refresh(const session& s, int highlighted, int chosen_fault)
 {
-    marks_.refresh(s, chosen_fault);
+    marks_changed_ = marks_.refresh(s, chosen_fault) || marks_changed_;
     geometry_.refresh(s, highlighted, marks_);
+}
+
+box_geometry::changes scene_drawing::take_changes()
+{
+    box_geometry::changes changes = geometry_.take_changes();
+    if (marks_changed_)
+        changes = box_geometry::changes();
+    marks_changed_ = false;
+    return changes;
 }
 
 void scene_drawing::draw_session(int highlighted, int view_mode)

@@ -43,6 +43,9 @@ public:
     // Brings the boxes' vertex data and the fault marks up to date with the session, the box
     // at highlighted emphasised and the fault at chosen_fault chosen (-1 for none).
     void refresh(const session& s, int highlighted, int chosen_fault);
+    // What the refreshes changed since the last call: the boxes rebuilt, or everything when
+    // the marks, drawn over the whole scene, were built again.
+    box_geometry::changes take_changes();
     box_geometry& geometry() { return geometry_; }
     const box_geometry& geometry() const { return geometry_; }
 
@@ -65,5 +68,6 @@ private:
 
     GLuint texture_ = 0;
     fault_marks marks_;
+    bool marks_changed_ = false;
     box_geometry geometry_;
 };
