@@ -11,12 +11,13 @@ namespace Ui {
 class MainWindow;
 }
 class QDockWidget;
-class QListView;
+class QTableView;
 class QModelIndex;
 class QStandardItem;
 class QTextEdit;
 class dimension;
 class fault_model;
+class fault_sort_model;
 struct box;
 struct session;
 
@@ -54,6 +55,7 @@ private slots:
     void on_action_propose_triggered();
     void on_action_ouvrir_un_fichier_triggered();
     void on_action_inspecter_un_fichier_triggered();
+    void on_action_vue_d_ensemble_triggered();
 
 private:
     // Connected in the constructor: as slots, their names would make the form's connection
@@ -78,6 +80,7 @@ private:
     int session_counter = 0;
     QString described;  // the information pane's text as last written
     QDockWidget* fault_dock;  // beside the tree, shown for a session with faults
-    QListView* fault_list;
+    QTableView* fault_list;
     fault_model* faults_shown;
+    fault_sort_model* faults_sorted;
 };

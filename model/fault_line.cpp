@@ -51,6 +51,16 @@ QString fault_line(const packing_fault& f)
     return QLatin1String("Defaut: format: ") + f.message;
 }
 
+QString fault_kind_name(int kind)
+{
+    switch (packing_fault::kind(kind)) {
+    case packing_fault::kind::collision: return QStringLiteral("collision");
+    case packing_fault::kind::outside: return QStringLiteral("hors");
+    case packing_fault::kind::format: break;
+    }
+    return QStringLiteral("format");
+}
+
 QString fault_count(int count)
 {
     return QString::number(count) + QLatin1String(count == 1 ? " defaut" : " defauts");

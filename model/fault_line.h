@@ -15,5 +15,8 @@ QString box_text(const QString& id, int index);
 // The names of the axes set in axis_flag bits, in the order x, y, z.
 QStringList axis_names(int axes);
 
+// The short name of a kind of fault: "collision", "hors", "format".
+QString fault_kind_name(int kind);
+
 // "1 defaut", "25 defauts".
 QString fault_count(int count);

@@ -178,6 +178,7 @@ private slots:
     void views_show_their_frame_data();
     void views_show_their_frame();
     void about_window_shows_its_frame();
+    void chosen_fault_is_framed_and_shown();
 };
 
 void tst_screen::views_show_their_frame_data()
@@ -278,6 +279,78 @@ void tst_screen::about_window_shows_its_frame()
     QTest::keyClick(about, Qt::Key_F2);
     compare_view_with_screen(*about, "about window, full screen");
     about->close();
+}
+
+namespace {
+
+// A row of cartons in a 40-ft container in millimetres, every other pair overlapping by 200 mm,
+// and in the middle a pair that overlaps by 3 mm, behind the others from the start's eye.
+QByteArray carton_row()
+{
+    QByteArray xml = "<qarvel name=\"row\"><container length=\"12032\" width=\"2352\" "
+                     "height=\"2698\"/><boxs number=\"20\">";
+    for (int i = 0; i < 20; ++i) {
+        const int px = i * 600 - (i % 2 ? 200 : 0) - (i == 11 ? -197 : 0);
+        xml += QStringLiteral("<box id=\"c%1\" length=\"600\" width=\"400\" height=\"400\" "
+                              "px=\"%2\" py=\"0\" pz=\"%3\" color=\"2\"/>")
+                   .arg(i).arg(px).arg(i == 10 || i == 11 ? 0 : 1200).toLatin1();
+    }
+    return xml + "</boxs></qarvel>";
+}
+
+// The rectangle of the pixels of exactly this colour.
+QRect bounds_of_colour(const QImage& image, const QRect& part, QRgb colour)
+{
+    QRect found;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) == (colour & 0xffffff))
+                found |= QRect(x, y, 1, 1);
+    return found;
+}
+
+}  // namespace
+
+// At the window's first size, choosing the row of a 3-mm overlap turns the main view to it: its
+// two boxes' white edges fill a good part of the view around its middle, with the shared block
+// in magenta, a few pixels across at least, among them; "Vue d'ensemble" shows the whole
+// packing again.
+void tst_screen::chosen_fault_is_framed_and_shown()
+{
+    window_under_test w;
+    w.window.resize(843, 609);
+    w.show();
+    const QByteArray row = carton_row();
+    w.inspect("row.qrv", row.constData());
+    screen_copy::let_paints_run();
+    auto* list = w.window.findChild<QAbstractItemView*>("liste_defauts");
+    QVERIFY(list);
+    int tiny = -1;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+        if (list->model()->index(r, 0).data(Qt::ToolTipRole).toString().contains("[boite c11]"))
+            tiny = r;
+    QVERIFY(tiny >= 0);
+    w.choose_fault_row(tiny);
+    gl_widget* main_view = w.view("widget_opengl");
+    QVERIFY(main_view->is_framed());
+    compare_view_with_screen(*main_view, "fault chosen");
+    const QImage seen = screen_copy::of(*main_view);
+    const QRect view_area = seen.rect();
+    const QRect edges = bounds_of_colour(seen, view_area, qRgb(255, 255, 255));
+    QVERIFY(!edges.isEmpty());
+    const QString where = QStringLiteral("edges %1,%2 %3x%4 in %5x%6")
+                              .arg(edges.x()).arg(edges.y()).arg(edges.width())
+                              .arg(edges.height()).arg(seen.width()).arg(seen.height());
+    QVERIFY2(view_area.adjusted(1, 1, -1, -1).contains(edges), qPrintable(where));
+    QVERIFY2(edges.height() >= seen.height() / 4, qPrintable(where));
+    QVERIFY2(qAbs(edges.center().x() - seen.width() / 2) < seen.width() / 4, qPrintable(where));
+    QVERIFY2(qAbs(edges.center().y() - seen.height() / 2) < seen.height() / 4, qPrintable(where));
+    const QRect block = bounds_of_colour(seen, edges, qRgb(255, 0, 255));
+    QVERIFY2(block.width() >= 3 && block.height() >= 3, qPrintable(where));
+
+    w.window.findChild<QAction*>("action_vue_d_ensemble")->trigger();
+    QVERIFY(!main_view->is_framed());
+    compare_view_with_screen(*main_view, "whole packing again");
 }
 
 QTEST_MAIN(tst_screen)

@@ -354,6 +354,8 @@ private slots:
     void cached_drawing_matches_plain_drawing();
     void fault_marks_reach_the_screen_data();
     void fault_marks_reach_the_screen();
+    void small_marks_span_a_few_pixels_data();
+    void small_marks_span_a_few_pixels();
 };
 
 void tst_view3d::projection_half_extent_data()
@@ -951,9 +953,11 @@ void tst_view3d::fault_marks_reach_the_screen_data()
     QTest::newRow("z axis view") << 3;
 }
 
-// On the screen's copy of each kind of view: the shared block shows in fault red through the
-// boxes around it, in cyan once its fault is chosen; the box outside the container shows where
-// it is; the box without fault is muted, and all of it goes once the session has no faults.
+// On the screen's copy of each kind of view: the shared block shows in magenta through the
+// boxes around it and the part of a box outside the container in green, colours no box takes
+// in a session with faults (every box is grey there); once the overlap is chosen the outside
+// part is reduced to its outline; the box without fault is muted, and all of it goes once the
+// session has no faults.
 void tst_view3d::fault_marks_reach_the_screen()
 {
     QFETCH(int, mode);
@@ -978,12 +982,17 @@ void tst_view3d::fault_marks_reach_the_screen()
     const QPoint outside = on_screen(view, scene_point(s, 22, 2, 2));
 
     const QImage marked = seen_on_screen(view);
-    QCOMPARE(lit_channels(marked.pixel(block)), QString("r"));
-    QCOMPARE(lit_channels(marked.pixel(outside)), QString("b"));
+    QCOMPARE(lit_channels(marked.pixel(block)), QString("rb"));
+    QCOMPARE(lit_channels(marked.pixel(outside)), QString("g"));
+    const QRgb box_apart = marked.pixel(apart);
+    const int spread = std::max({qRed(box_apart), qGreen(box_apart), qBlue(box_apart)})
+                       - std::min({qRed(box_apart), qGreen(box_apart), qBlue(box_apart)});
+    QVERIFY2(spread < 16, qPrintable(QString::number(spread)));
 
     view.set_chosen_fault(0);
     const QImage chosen = seen_on_screen(view);
-    QCOMPARE(lit_channels(chosen.pixel(block)), QString("gb"));
+    QCOMPARE(lit_channels(chosen.pixel(block)), QString("rb"));
+    QCOMPARE(lit_channels(chosen.pixel(outside)), QString("rgb"));
 
     s.faults.clear();
     const QImage plain = seen_on_screen(view);
@@ -991,6 +1000,56 @@ void tst_view3d::fault_marks_reach_the_screen()
     const int muted = brightness(marked.pixel(apart));
     const int bright = brightness(plain.pixel(apart));
     QVERIFY2(bright > muted * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(muted).arg(bright)));
+}
+
+void tst_view3d::small_marks_span_a_few_pixels_data()
+{
+    fault_marks_reach_the_screen_data();
+}
+
+// In a 40-ft container in millimetres, an overlap of one cell and a box of one cell just past
+// the far end are far less than a pixel; each mark still spans at least three pixels each way on the
+// screen's copy of every kind of view.
+void tst_view3d::small_marks_span_a_few_pixels()
+{
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("thin.qrv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<qarvel><container length=\"12032\" width=\"2352\" height=\"2698\"/><boxs number=\"3\">"
+               "<box id=\"a\" length=\"600\" width=\"400\" height=\"400\" px=\"0\" py=\"0\" pz=\"0\"/>"
+               "<box id=\"b\" length=\"600\" width=\"400\" height=\"400\" px=\"599\" py=\"399\" pz=\"399\"/>"
+               "<box id=\"c\" length=\"1\" width=\"1\" height=\"1\" px=\"12032\" py=\"0\" "
+               "pz=\"1000\"/></boxs></qarvel>");
+    file.close();
+    session_reader::result read = session_reader::read(path, session_reader::mode::every_fault);
+    auto s = std::make_unique<session>();
+    s->container = std::move(read.container);
+    s->grid = std::move(read.grid);
+    s->boxes = std::move(read.boxes);
+    s->faults = std::move(read.faults);
+    QCOMPARE(s->faults.size(), std::size_t(2));
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view, mode, 400, 300));
+    const QImage seen = seen_on_screen(view);
+    const struct {
+        QVector3D at;
+        QRgb colour;
+    } marks[] = {{scene_point(*s, 599.5, 399.5, 399.5), qRgb(255, 0, 255)},
+                 {scene_point(*s, 12032.5, 0.5, 1000.5), qRgb(0, 255, 0)}};
+    for (const auto& mark : marks) {
+        const QPoint centre = on_screen(view, mark.at);
+        QRect found;
+        for (int y = centre.y() - 8; y <= centre.y() + 8; ++y)
+            for (int x = centre.x() - 8; x <= centre.x() + 8; ++x)
+                if (seen.valid(x, y) && (seen.pixel(x, y) & 0xffffff) == (mark.colour & 0xffffff))
+                    found |= QRect(x, y, 1, 1);
+        QVERIFY2(found.width() >= 3 && found.height() >= 3,
+                 qPrintable(QStringLiteral("%1 x %2 at %3, %4").arg(found.width())
+                                .arg(found.height()).arg(centre.x()).arg(centre.y())));
+    }
 }
 
 QTEST_MAIN(tst_view3d)

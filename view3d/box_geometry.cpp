@@ -20,20 +20,38 @@ float brightened(int component)
     return std::min(1.0, component / 255.0 * 1.6);
 }
 
-// Dim and greyish, so that the boxes at fault stand out among them.
-float muted(int component)
+// A box of a session with faults is a grey of its colour's lightness, so that no box can be
+// taken for a mark: dim when it has no fault, lighter at fault, lightest when picked or in the
+// chosen fault.
+float grey(const palette::rgb& c, fault_marks::shade shade)
 {
-    return 0.2f + 0.25f * (component / 255.0f);
+    const float lightness = (0.3f * c.red + 0.59f * c.green + 0.11f * c.blue) / 255.0f;
+    switch (shade) {
+    case fault_marks::shade::faulty: return 0.45f + 0.2f * lightness;
+    case fault_marks::shade::lit: return 0.7f + 0.15f * lightness;
+    default: break;
+    }
+    return 0.2f + 0.2f * lightness;
 }
 
-float shaded(int component, fault_marks::shade shade)
+void shaded(const palette::rgb& c, fault_marks::shade shade, float rgb[3])
 {
     switch (shade) {
-    case fault_marks::shade::bright: return brightened(component);
-    case fault_marks::shade::muted: return muted(component);
-    case fault_marks::shade::plain: break;
+    case fault_marks::shade::plain:
+        rgb[0] = c.red / 255.0f;
+        rgb[1] = c.green / 255.0f;
+        rgb[2] = c.blue / 255.0f;
+        return;
+    case fault_marks::shade::bright:
+        rgb[0] = brightened(c.red);
+        rgb[1] = brightened(c.green);
+        rgb[2] = brightened(c.blue);
+        return;
+    case fault_marks::shade::muted:
+    case fault_marks::shade::faulty:
+    case fault_marks::shade::lit: break;
     }
-    return component / 255.0f;
+    rgb[0] = rgb[1] = rgb[2] = grey(c, shade);
 }
 
 }  // namespace
@@ -82,7 +100,7 @@ box_geometry::box_key box_geometry::key_of(const box& b, fault_marks::shade shad
 
 fault_marks::shade box_geometry::shade_of(int index, int highlighted, const fault_marks& marks)
 {
-    return index == highlighted ? fault_marks::shade::bright : marks.shade_of(index);
+    return marks.shade_of(index, highlighted);
 }
 
 void box_geometry::refresh(const session& s, int highlighted, const fault_marks& marks)
@@ -162,8 +180,8 @@ void box_geometry::build_box(int index, const box_key& key)
     corners(*session_->container, b, lo, hi);
 
     const palette::rgb& c = palette::entry_for(b.color);
-    const float rgb[3] = {shaded(c.red, key.shade), shaded(c.green, key.shade),
-                          shaded(c.blue, key.shade)};
+    float rgb[3];
+    shaded(c, key.shade, rgb);
     float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];
     float* color = &colors_[std::size_t(index) * vertices_per_box * 3];
     for (int face = 0; face < faces_per_cuboid; ++face)

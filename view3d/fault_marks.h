@@ -3,23 +3,37 @@
 #include <cstddef>
 #include <vector>
 
+class dimension;
+struct packing_fault;
 struct session;
 
-// What the views draw to show a session's faults among its boxes: the boxes at fault keep
-// their colours and the others are muted; every overlap's shared block is drawn as a cuboid
-// of its own and every box at fault gets its edges, over the whole scene, so that a fault
-// inside a stack shows too. The chosen fault's block and boxes are drawn in colours of their
-// own (fault_marks.cpp says which). A session without faults has no marks and is drawn as ever.
+// What the views draw to show a session's faults among its boxes. Every box of a session with
+// faults is drawn in greys (lighter for the boxes at fault), so that the marks alone carry
+// colour: each overlap's shared block in magenta and each part of a box outside the container
+// in green, hues no palette entry comes near, drawn over the whole scene so that a fault inside
+// a stack shows, and never less than least_width pixels across in any view, however few cells
+// they cover. The edges of each box at fault are thin lines of its fault's colour. While a fault
+// is chosen the other marks are reduced to thin outlines and the chosen fault's marks are drawn
+// last, over them, with its boxes' edges in white. A session without faults has no marks.
 class fault_marks {
 public:
-    enum class shade { plain, muted, bright };
+    enum class shade { plain, bright, muted, faulty, lit };
 
-    // The cuboids of one colour: shared blocks as quads with the boxes' texture coordinates,
-    // box edges as lines; scene coordinates.
+    struct rgb {
+        float red, green, blue;
+    };
+    static constexpr rgb overlap_colour = {1.0f, 0.0f, 1.0f};
+    static constexpr rgb outside_colour = {0.0f, 1.0f, 0.0f};
+    static constexpr rgb chosen_edge_colour = {1.0f, 1.0f, 1.0f};
+    // The least a mark spans on screen, in pixels, whatever its size in cells.
+    static constexpr float least_width = 4.0f;
+
+    // Lines and points in scene coordinates, faces as quads.
     struct layer {
         std::vector<float> faces;
-        std::vector<short> texture;
-        std::vector<float> edges;
+        std::vector<float> outlines;   // the marks' edges, drawn least_width wide
+        std::vector<float> centres;    // a point in each mark, drawn least_width across
+        std::vector<float> box_edges;  // the edges of the boxes at fault
     };
 
     // Built again only when the session, its count of faults or the chosen fault changed;
@@ -27,24 +41,33 @@ public:
     bool refresh(const session& s, int chosen_fault);
 
     bool empty() const { return at_fault_.empty(); }
-    // The box's faces: the chosen fault's boxes bright, as a picked box, other boxes at fault
-    // plain, every other box muted; all plain in a session without faults.
-    shade shade_of(int box) const;
+    // The box's faces: in a session without faults, bright when highlighted and plain
+    // otherwise; else greys, lit for the highlighted box and the chosen fault's boxes.
+    shade shade_of(int box, int highlighted) const;
 
-    // Draws both layers over the scene: needs the view's context current, its transform
-    // loaded and the texture bound.
+    // Draws the marks over the scene: needs the view's context current and its transform
+    // loaded.
     void draw() const;
+
+    // The scene cuboid around a fault's boxes, and so around its marks; false for a fault
+    // that names no box.
+    static bool bounds_of(const session& s, const packing_fault& f, float lower[3],
+                          float upper[3]);
 
 private:
     void build(const session& s);
-    void add_fault(const session& s, std::size_t fault, layer& to);
+    void add_fault(const session& s, std::size_t fault);
     void add_edges(const session& s);
+    layer& layer_of(const packing_fault& f);
 
     const session* session_ = nullptr;
     std::size_t fault_count_ = 0;
     int chosen_fault_ = -1;
-    std::vector<char> at_fault_;   // per box; empty for a session without faults
-    std::vector<char> in_chosen_;  // per box, in the chosen fault
-    layer ordinary_;
+    std::vector<char> at_fault_;    // per box: 0, or 1 + the index of its layer
+    std::vector<char> in_chosen_;   // per box, in the chosen fault
+    layer overlap_;
+    layer outside_;
     layer chosen_;
+    std::vector<float> chosen_edges_;
+    rgb chosen_colour_ = overlap_colour;
 };

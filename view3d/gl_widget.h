@@ -32,6 +32,10 @@ public:
     // The fault of current_session whose boxes and block are emphasised, -1 for none.
     int chosen_fault() const { return chosen_fault_; }
     void set_chosen_fault(int index) { chosen_fault_ = index; }
+    // The main view framed on a scene cuboid (a fault's boxes), or on the whole packing again.
+    void frame(const float lower[3], const float upper[3]) { eye_.frame(lower, upper); }
+    void show_whole() { eye_.framed = false; }
+    bool is_framed() const { return eye_.framed; }
 
     int rot_x() const { return eye_.rot_x; }
     int rot_y() const { return eye_.rot_y; }

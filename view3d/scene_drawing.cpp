@@ -98,6 +98,13 @@ void scene_drawing::multiply_frustum(float zoom, int width, int height)
 
 void scene_drawing::multiply_view_transform(const view_eye& eye)
 {
+    if (eye.mode == 0 && eye.framed) {
+        glTranslatef(0.0f, 0.0f, -9.0f);
+        rotate_main_view(eye);
+        glScalef(eye.scale, eye.scale, eye.scale);
+        glTranslatef(-eye.centre[0], -eye.centre[1], -eye.centre[2]);
+        return;
+    }
     glTranslatef(-2.0f, 0.0f, -9.0f);
     switch (eye.mode) {
     case 0: rotate_main_view(eye); break;
