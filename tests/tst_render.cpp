@@ -7,6 +7,9 @@
 #include "view3d/gl_widget.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -89,6 +92,7 @@ private slots:
     void picture_equals_window_frame();
     void lines_and_status_are_the_checkers_data();
     void lines_and_status_are_the_checkers();
+    void picture_explains_itself();
 };
 
 void tst_render::picture_equals_window_frame_data()
@@ -119,10 +123,16 @@ void tst_render::picture_equals_window_frame()
     QVERIFY(write_file(dir.filePath("s.qrv"), file));
     const QString main_size = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
     const run_result r = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
-                             {"s.qrv", "--out", "pictures", "--view", view, "--size", main_size});
+                             {"s.qrv", "--out", "pictures", "--view", view, "--size", main_size,
+                              "--camera", "window"});
     QVERIFY(r.status == 0 || r.status == 1);
-    const QImage picture(dir.filePath("pictures/s-" + view + ".png"));
-    QVERIFY(!picture.isNull());
+    const QImage captioned(dir.filePath("pictures/s-" + view + ".png"));
+    QVERIFY(!captioned.isNull());
+    // The view above its caption band; an axis view is 35 % of the main view's width and a
+    // third of its height.
+    const QSize view_size = mode == 0 ? size : QSize(size.width() * 7 / 20, size.height() / 3);
+    QVERIFY(captioned.height() > view_size.height());
+    const QImage picture = captioned.copy(QRect(QPoint(0, 0), view_size));
 
     session_reader::result read =
         session_reader::read(dir.filePath("s.qrv"), session_reader::mode::every_fault);
@@ -183,6 +193,89 @@ void tst_render::lines_and_status_are_the_checkers()
         QVERIFY2(!QImage(dir.filePath("out/" + name)).isNull(), qPrintable(name));
     }
     QCOMPARE(said, expected);
+}
+
+namespace {
+
+// How many pixels of the rectangle have exactly this colour.
+int count_colour(const QImage& image, const QRect& part, QRgb colour)
+{
+    int count = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            count += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+    return count;
+}
+
+// The rectangle around the pixels of the colour in the part, empty when there are none.
+QRect bounds_of_colour(const QImage& image, const QRect& part, QRgb colour)
+{
+    QRect found;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) == (colour & 0xffffff))
+                found |= QRect(x, y, 1, 1);
+    return found;
+}
+
+}  // namespace
+
+// A picture says what it shows: its caption names the file, the verdict and the faults by kind
+// as packview-check --all --json counts them, a legend shows the marks' colours under the views;
+// by default the main view takes in a box far outside the container, which the window's fixed
+// camera leaves off the view.
+void tst_render::picture_explains_itself()
+{
+    QTemporaryDir dir;
+    // The two overlapping boxes of the faulty file and a box far past the container's end.
+    const QByteArray far_out =
+        "<qarvel name=\"far\"><container length=\"10\" width=\"8\" height=\"6\"/><boxs number=\"3\">\n"
+        "<box id=\"a\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>\n"
+        "<box id=\"b\" length=\"4\" width=\"8\" height=\"3\" px=\"2\" py=\"1\" pz=\"0\" color=\"3\"/>\n"
+        "<box id=\"e\" length=\"2\" width=\"2\" height=\"2\" px=\"60\" py=\"0\" pz=\"0\" color=\"1\"/>\n"
+        "</boxs></qarvel>\n";
+    QVERIFY(write_file(dir.filePath("far.qrv"), far_out));
+    const run_result checked = run(QStringLiteral(PACKVIEW_CHECK_PATH), dir.path(),
+                                   {"--all", "--json", "far.qrv"});
+    QMap<QString, int> counted;
+    const QJsonArray files = QJsonDocument::fromJson(checked.out).array();
+    QCOMPARE(files.size(), 1);
+    for (const QJsonValue& f : files[0]["faults"].toArray())
+        ++counted[f["kind"].toString()];
+    QCOMPARE(counted.value("collision"), 1);
+    QCOMPARE(counted.value("outside"), 1);
+    const QString expected_caption =
+        QStringLiteral("far.qrv : PBM - defauts : collision %1, hors %2")
+            .arg(counted.value("collision")).arg(counted.value("outside"));
+
+    const QSize main_size(400, 300);
+    for (const QString& camera : {QStringLiteral("packing"), QStringLiteral("window")}) {
+        const run_result r =
+            run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
+                {"far.qrv", "--out", camera, "--size", "400x300", "--camera", camera});
+        QCOMPARE(r.status, 1);
+        const QImage picture(dir.filePath(camera + "/far.png"));
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture.text("Caption"), expected_caption);
+        QVERIFY(picture.text("Legend").contains("cellules partagees (collision)"));
+        QVERIFY(picture.text("Legend").contains("partie hors du conteneur"));
+        const QRect band(0, main_size.height(), picture.width(),
+                         picture.height() - main_size.height());
+        QVERIFY(band.height() > 20);
+        for (QRgb mark : {qRgb(255, 0, 255), qRgb(0, 255, 0)})
+            QVERIFY2(count_colour(picture, band, mark) >= 16, qPrintable(camera));
+        // The far box is all outside, so it is the only green of the main view.
+        const QRect main_view(QPoint(0, 0), main_size);
+        const QRect green = bounds_of_colour(picture, main_view, qRgb(0, 255, 0));
+        if (camera == "window") {
+            QVERIFY(green.isEmpty());
+        } else {
+            QVERIFY(!green.isEmpty());
+            QVERIFY2(main_view.adjusted(1, 1, -1, -1).contains(green),
+                     qPrintable(QStringLiteral("green at %1, %2 to %3, %4").arg(green.left())
+                                    .arg(green.top()).arg(green.right()).arg(green.bottom())));
+        }
+    }
 }
 
 QTEST_MAIN(tst_render)
