@@ -65,6 +65,17 @@ inline int differing_pixels(const QImage& a, const QImage& b)
     return count;
 }
 
+// The rectangle around the pixels of exactly this colour in the part, empty when there are none.
+inline QRect bounds_of_colour(const QImage& image, const QRect& part, QRgb colour)
+{
+    QRect found;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) == (colour & 0xffffff))
+                found |= QRect(x, y, 1, 1);
+    return found;
+}
+
 // Lets every pending paint run; the views draw once per action, after it.
 inline void let_paints_run()
 {

@@ -207,17 +207,6 @@ int count_colour(const QImage& image, const QRect& part, QRgb colour)
     return count;
 }
 
-// The rectangle around the pixels of the colour in the part, empty when there are none.
-QRect bounds_of_colour(const QImage& image, const QRect& part, QRgb colour)
-{
-    QRect found;
-    for (int y = part.top(); y <= part.bottom(); ++y)
-        for (int x = part.left(); x <= part.right(); ++x)
-            if ((image.pixel(x, y) & 0xffffff) == (colour & 0xffffff))
-                found |= QRect(x, y, 1, 1);
-    return found;
-}
-
 }  // namespace
 
 // A picture says what it shows: its caption names the file, the verdict and the faults by kind
@@ -266,7 +255,7 @@ void tst_render::picture_explains_itself()
             QVERIFY2(count_colour(picture, band, mark) >= 16, qPrintable(camera));
         // The far box is all outside, so it is the only green of the main view.
         const QRect main_view(QPoint(0, 0), main_size);
-        const QRect green = bounds_of_colour(picture, main_view, qRgb(0, 255, 0));
+        const QRect green = screen_copy::bounds_of_colour(picture, main_view, qRgb(0, 255, 0));
         if (camera == "window") {
             QVERIFY(green.isEmpty());
         } else {

@@ -298,17 +298,6 @@ QByteArray carton_row()
     return xml + "</boxs></qarvel>";
 }
 
-// The rectangle of the pixels of exactly this colour.
-QRect bounds_of_colour(const QImage& image, const QRect& part, QRgb colour)
-{
-    QRect found;
-    for (int y = part.top(); y <= part.bottom(); ++y)
-        for (int x = part.left(); x <= part.right(); ++x)
-            if ((image.pixel(x, y) & 0xffffff) == (colour & 0xffffff))
-                found |= QRect(x, y, 1, 1);
-    return found;
-}
-
 }  // namespace
 
 // At the window's first size, choosing the row of a 3-mm overlap turns the main view to it: its
@@ -336,7 +325,7 @@ void tst_screen::chosen_fault_is_framed_and_shown()
     compare_view_with_screen(*main_view, "fault chosen");
     const QImage seen = screen_copy::of(*main_view);
     const QRect view_area = seen.rect();
-    const QRect edges = bounds_of_colour(seen, view_area, qRgb(255, 255, 255));
+    const QRect edges = screen_copy::bounds_of_colour(seen, view_area, qRgb(255, 255, 255));
     QVERIFY(!edges.isEmpty());
     const QString where = QStringLiteral("edges %1,%2 %3x%4 in %5x%6")
                               .arg(edges.x()).arg(edges.y()).arg(edges.width())
@@ -345,7 +334,7 @@ void tst_screen::chosen_fault_is_framed_and_shown()
     QVERIFY2(edges.height() >= seen.height() / 4, qPrintable(where));
     QVERIFY2(qAbs(edges.center().x() - seen.width() / 2) < seen.width() / 4, qPrintable(where));
     QVERIFY2(qAbs(edges.center().y() - seen.height() / 2) < seen.height() / 4, qPrintable(where));
-    const QRect block = bounds_of_colour(seen, edges, qRgb(255, 0, 255));
+    const QRect block = screen_copy::bounds_of_colour(seen, edges, qRgb(255, 0, 255));
     QVERIFY2(block.width() >= 3 && block.height() >= 3, qPrintable(where));
 
     w.window.findChild<QAction*>("action_vue_d_ensemble")->trigger();
