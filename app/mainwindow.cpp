@@ -9,6 +9,7 @@
 #include "browser/liste_boite.h"
 #include "browser/safe_text_document.h"
 #include "model/box_line.h"
+#include "model/capped_faults.h"
 #include "model/fault_line.h"
 #include "model/session.h"
 #include "model/session_reader.h"
@@ -34,12 +35,13 @@ std::ostream& operator<<(std::ostream& out, const QString& text)
     return out << text.toLatin1().constData();
 }
 
-// What a session takes over from a reading: its grid, its boxes and its faults.
-void take_contents(session& s, session_reader::result& read)
+// What a session takes over from a reading: its grid, its boxes and the faults kept.
+void take_contents(session& s, session_reader::result& read, capped_faults& faults)
 {
     s.grid = std::move(read.grid);
     s.boxes = std::move(read.boxes);
-    s.faults = std::move(read.faults);
+    s.faults = std::move(faults.kept);
+    s.faults_found = faults.total();
 }
 
 }  // namespace
@@ -175,8 +177,12 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
         return false;
     }
 
+    // The faults go to a sink that keeps only what the cap shows, so an inspection of
+    // millions of overlapping pairs holds and writes no more than that.
+    capped_faults faults(max_faults_);
     session_reader::result read = session_reader::read_native(
-        native_name, inspect ? session_reader::mode::every_fault : session_reader::mode::first_fault);
+        native_name, inspect ? session_reader::mode::every_fault : session_reader::mode::first_fault,
+        &faults);
     if (read.unreadable) {
         std::cerr << "Error: ouvrir le fichier " << native_name.constData() << ": "
                   << read.open_error.toLocal8Bit().constData() << std::endl;
@@ -188,27 +194,29 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
         std::cout << "Lire le fichier -> PBM" << std::endl;
         if (!inspect)
             return false;
-        for (const packing_fault& f : read.faults)
+        for (const packing_fault& f : faults.kept)
             std::cout << fault_line(f) << std::endl;
+        if (faults.left_out() > 0)
+            std::cout << more_faults_line(faults.left_out()) << std::endl;
         if (!read.container)
             return false;
     }
 
     session* s = add_session(read.name, std::move(read.container));
     s->file_name = file_name;
-    take_contents(*s, read);
+    take_contents(*s, read, faults);
     ui->treeView->add_box_items(s->tree_item, s->boxes);
     if (read.loaded) {
         for (const auto& b : s->boxes)
             std::cout << box_line(*b) << std::endl;
     } else {
-        ui->treeView->mark_faulty(s->tree_item, fault_count(int(s->faults.size())));
+        ui->treeView->mark_faulty(s->tree_item, fault_count(s->faults_found));
     }
     show_session_in_views(s);
     if (read.loaded)
         std::cout << "Lire le fichier -> OK" << std::endl;
     else
-        std::cout << "Session ouverte pour inspection : " << fault_count(int(s->faults.size()))
+        std::cout << "Session ouverte pour inspection : " << fault_count(s->faults_found)
                   << std::endl;
     return true;
 }
@@ -230,7 +238,7 @@ void MainWindow::show_session_in_views(session* s)
         view->update();
     }
     ui->widget_opengl->show_whole();
-    faults_shown->show_faults(s, 0);
+    faults_shown->show_faults(s, s->faults_found - int64_t(s->faults.size()));
     fault_list->resizeColumnsToContents();
     fault_dock->setVisible(!s->faults.empty());
 }

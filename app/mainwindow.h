@@ -40,6 +40,10 @@ public:
     bool inspect_session(const QString& file_name);
     bool inspect_session(const QString& file_name, const QByteArray& native_name);
 
+    // The most faults an inspection lists, writes and marks (0: all); the count of all of
+    // them is still written.
+    void set_max_faults(int max_faults) { max_faults_ = max_faults; }
+
     // Creates and registers an empty session with its tree node; the session owns container.
     session* add_session(const QString& name, std::unique_ptr<dimension> container);
 
@@ -79,8 +83,9 @@ private:
     QHash<QStandardItem*, session*> sessions_by_item;
     int session_counter = 0;
     QString described;  // the information pane's text as last written
-    QDockWidget* fault_dock;  // beside the tree, shown for a session with faults
+    QDockWidget* fault_dock;  // under the views, shown for a session with faults
     QTableView* fault_list;
     fault_model* faults_shown;
     fault_sort_model* faults_sorted;
+    int max_faults_ = 1000;
 };

@@ -15,11 +15,33 @@ int run_program(int argc, char** argv)
     MainWindow window;
     debug_stream redirection(std::cout, window.output_pane());
     window.setVisible(true);
+    // Options come first, each with what it needs after it: a lone option is a file name.
+    int first = 1;
+    bool inspect = false;
+    while (argc > first + 1) {
+        if (qstrcmp(argv[first], "--inspect") == 0) {
+            inspect = true;
+            first += 1;
+        } else if (qstrcmp(argv[first], "--max-faults") == 0) {
+            bool number = false;
+            const int max_faults = QByteArray(argv[first + 1]).toInt(&number);
+            if (number && max_faults >= 0)
+                window.set_max_faults(max_faults);
+            else
+                std::cout << "Valeur invalide pour --max-faults : " << argv[first + 1] << std::endl;
+            first += 2;
+        } else {
+            break;
+        }
+    }
     // Opened by the argument's own bytes, so that a name not valid in the locale's encoding
     // still opens; its text is for the lines only.
-    if (argc > 2 && qstrcmp(argv[1], "--inspect") == 0)
-        window.inspect_session(QFile::decodeName(argv[2]), QByteArray(argv[2]));
-    else if (argc > 1)
-        window.load_session(QFile::decodeName(argv[1]), QByteArray(argv[1]));
+    if (argc > first) {
+        const QByteArray name(argv[first]);
+        if (inspect)
+            window.inspect_session(QFile::decodeName(name), name);
+        else
+            window.load_session(QFile::decodeName(name), name);
+    }
     return QApplication::exec();
 }

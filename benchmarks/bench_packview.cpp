@@ -3,6 +3,7 @@
 // Usage: cmake --build build --target bench_packview && ./build/bench_packview
 
 #include "benchmarks/bench_files.h"
+#include "benchmarks/bench_session.h"
 #include "model/box.h"
 #include "model/box_moves.h"
 #include "model/occupancy_grid.h"
@@ -62,18 +63,6 @@ QString read_outcome(const session_reader::result& read)
     return QStringLiteral("%1 boxes, %2 cells taken")
         .arg(read.boxes.size())
         .arg(read.grid->taken_count());
-}
-
-std::unique_ptr<session> load(const QString& path)
-{
-    session_reader::result read = session_reader::read(path);
-    if (!read.loaded)
-        return nullptr;
-    auto s = std::make_unique<session>();
-    s->container = std::move(read.container);
-    s->grid = std::move(read.grid);
-    s->boxes = std::move(read.boxes);
-    return s;
 }
 
 // What the main view does for one arrow key on the first box: the move, then settling.

@@ -1,9 +1,11 @@
 // Times the window around large sessions: start to the first frame of all four views, the
 // session tree and the output pane on their own, one arrow key that drops the picked box,
 // clicks that pick boxes, and faulty loads opened for inspection (100000 boxes in millimetres
-// with 1000 overlaps, 10000 boxes with 10000 faults) with a row of their fault list chosen.
-// Usage: bench_window [frames|tree|pane|key|click|longid|inspect...] [BOX_COUNT...]   (default:
-// all parts, 10000 and 100000 boxes); run under Xvfb, for example
+// with 1000 overlaps, 10000 boxes with 10000 faults) with a row of their fault list chosen;
+// "oneplace" opens BOX_COUNT boxes all in one place for inspection, alone in its process so
+// that the peak memory printed is its own.
+// Usage: bench_window [frames|tree|pane|key|click|longid|inspect|oneplace...] [BOX_COUNT...]
+// (default: all parts but oneplace, 10000 and 100000 boxes); run under Xvfb, for example
 //   xvfb-run -a -s "-screen 0 1600x1200x24" ./build/bench_window
 
 #include "app/debug_stream.h"
@@ -35,6 +37,7 @@
 #include <iostream>
 #include <memory>
 
+#include <sys/resource.h>
 #include <unistd.h>
 #include <vector>
 
@@ -446,10 +449,14 @@ void time_inspection(const QString& path)
         return;
     }
     const session& s = *w.window.registered_sessions().front();
-    std::printf("%6zu boxes, %5zu faults: start to inspect_session done %8.1f ms, to first "
-                "paints %8.1f ms, to all four views on screen %8.1f ms%s\n",
-                s.boxes.size(), s.faults.size(), open_ms, painted_ms, on_screen_ms,
-                on_screen_ms < give_up_ms ? "" : "  (NOT ON SCREEN)");
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("%6zu boxes, %lld faults (%zu listed): start to inspect_session done %8.1f ms, "
+                "to first paints %8.1f ms, to all four views on screen %8.1f ms%s, peak so far "
+                "%.0f MiB\n",
+                s.boxes.size(), (long long)s.faults_found, s.faults.size(), open_ms, painted_ms,
+                on_screen_ms, on_screen_ms < give_up_ms ? "" : "  (NOT ON SCREEN)",
+                double(usage.ru_maxrss) / 1024.0);
     QTest::qWait(500);
     // The first choice draws whole frames, as the kept frames are not whole yet; later ones
     // draw only around the boxes whose emphasis changed.
@@ -491,7 +498,7 @@ int main(int argc, char* argv[])
     QTemporaryDir dir;
     if (!dir.isValid())
         return 1;
-    for (const int n : counts) {
+    for (const int n : parts.contains("oneplace") ? QList<int>() : counts) {
         const QString path = dir.filePath(QStringLiteral("boxes_%1.qrv").arg(n));
         if (!write_session(path, n))
             return 1;
@@ -524,5 +531,12 @@ int main(int argc, char* argv[])
         time_inspection(overlaps);
         time_inspection(triples);
     }
+    if (parts.contains("oneplace"))
+        for (const int n : counts) {
+            const QString one_place = dir.filePath(QStringLiteral("one_place_%1.qrv").arg(n));
+            if (!write_one_place(one_place, n))
+                return 1;
+            time_inspection(one_place);
+        }
     return 0;
 }

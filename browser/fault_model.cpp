@@ -62,8 +62,7 @@ QVariant fault_model::data(const QModelIndex& index, int role) const
     if (role == fault_role)
         return last ? -1 : int(row);
     if (last) {
-        const QString text = QLatin1String("... et ") + QString::number(left_out_)
-                             + QLatin1String(" autres defauts");
+        const QString text = more_faults_line(left_out_);
         if (role == Qt::ToolTipRole || (role == Qt::DisplayRole && index.column() == kind))
             return text;
         return QVariant();

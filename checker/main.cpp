@@ -3,7 +3,7 @@
 
 #include "checker/arguments.h"
 #include "checker/check_options.h"
-#include "checker/fault_cap.h"
+#include "model/fault_cap.h"
 #include "checker/file_check.h"
 #include "checker/text_report.h"
 #include "model/fault_line.h"
@@ -89,6 +89,8 @@ public:
         if (cap.admits_one_more())
             faults.append(fault_json(f));
     }
+    int64_t room() const override { return cap.room(); }
+    void pass_over(int64_t count) override { cap.pass_over(count); }
 
     QJsonObject file_json(const file_check& c, const check_options& o) const
     {

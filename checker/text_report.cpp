@@ -48,6 +48,17 @@ void text_report::take(const packing_fault& f)
         written_faults->push_back(f);
 }
 
+int64_t text_report::room() const
+{
+    return o.every_fault ? cap.room() : 0;
+}
+
+void text_report::pass_over(int64_t count)
+{
+    if (o.every_fault)
+        cap.pass_over(count);
+}
+
 void text_report::finish(const file_check& c)
 {
     if (c.read.unreadable) {
@@ -63,8 +74,7 @@ void text_report::finish(const file_check& c)
         write_line(QLatin1String("Lire le fichier -> OK"));
     }
     if (cap.left_out() > 0)
-        write_line(QLatin1String("... et ") + QString::number(cap.left_out())
-                   + QLatin1String(" autres defauts"));
+        write_line(more_faults_line(cap.left_out()));
     if (c.figures && (o.statistics || o.every_fault))
         write_statistics(c);
 }

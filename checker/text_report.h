@@ -1,7 +1,7 @@
 #pragma once
 
 #include "checker/check_options.h"
-#include "checker/fault_cap.h"
+#include "model/fault_cap.h"
 #include "model/fault_sink.h"
 
 #include <vector>
@@ -27,6 +27,8 @@ public:
 
     void viewer_finished(const QStringList& lines, bool loaded) override;
     void take(const packing_fault& f) override;
+    int64_t room() const override;
+    void pass_over(int64_t count) override;
     void finish(const file_check& c);
 
 private:

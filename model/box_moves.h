@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 struct session;
 
 // One-unit moves of a box through its session's grid: the arrow keys use the first four,
@@ -27,7 +29,15 @@ void shift(session& s, int d, int index);
 int settle(session& s, int highlighted);
 
 // The end state of the unit-by-unit cascade for any session, even one whose boxes overlap
-// (a packing checked for every fault), where falling lowest first would end elsewhere.
+// (a packing checked for every fault), where falling lowest first would end elsewhere. The
+// cost grows with the boxes that can fall, not with the height they fall.
 void settle_in_cascade_order(session& s);
+
+// Among the given boxes (indices, in any order), those that can fall in some order of the
+// falls, in index order: a box above the floor whose every box in the layer beneath can fall
+// too. Nothing else can enter that layer before such a box leaves it, since a box falling
+// from above would have to pass through it; so when no two boxes share a cell and no flat box
+// lies above the floor, these are exactly the boxes settling moves.
+std::vector<int> boxes_that_may_fall(const session& s, const std::vector<int>& among);
 
 }  // namespace box_moves

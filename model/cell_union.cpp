@@ -101,8 +101,10 @@ int64_t covered_area(const std::vector<const cell_range*>& rectangles)
     return area;
 }
 
-// Cells of a group of blocks that meet, slab by slab along x.
-int64_t cells_of_group(const std::vector<const cell_range*>& group)
+// Cells of a group of blocks that meet, slab by slab along x. The blocks across a slab are
+// kept from one slab to the next, joined where they start and left where they end, so that a
+// long chain along x costs the blocks of each slab, not the whole group for every slab.
+int64_t cells_of_group(std::vector<const cell_range*> group)
 {
     std::vector<int> xs;
     for (const cell_range* r : group) {
@@ -110,20 +112,26 @@ int64_t cells_of_group(const std::vector<const cell_range*>& group)
         xs.push_back(r->x1);
     }
     xs = sorted_unique(std::move(xs));
+    std::sort(group.begin(), group.end(),
+              [](const cell_range* a, const cell_range* b) { return a->x0 < b->x0; });
+    std::vector<const cell_range*> across;
+    std::size_t next = 0;
     int64_t cells = 0;
     for (std::size_t s = 0; s + 1 < xs.size(); ++s) {
-        std::vector<const cell_range*> across;
-        for (const cell_range* r : group)
-            if (r->x0 <= xs[s] && r->x1 >= xs[s + 1])
-                across.push_back(r);
-        cells += int64_t(xs[s + 1] - xs[s]) * covered_area(across);
+        across.erase(std::remove_if(across.begin(), across.end(),
+                                    [&](const cell_range* r) { return r->x1 <= xs[s]; }),
+                     across.end());
+        for (; next < group.size() && group[next]->x0 <= xs[s]; ++next)
+            across.push_back(group[next]);
+        if (!across.empty())
+            cells += int64_t(xs[s + 1] - xs[s]) * covered_area(across);
     }
     return cells;
 }
 
 }  // namespace
 
-cells_taken count_cells(const std::vector<cell_range>& blocks)
+std::vector<std::vector<std::size_t>> meeting_groups(const std::vector<cell_range>& blocks)
 {
     std::vector<entry> entries;
     for (std::size_t i = 0; i < blocks.size(); ++i)
@@ -131,25 +139,27 @@ cells_taken count_cells(const std::vector<cell_range>& blocks)
             entries.emplace_back(closed_block(blocks[i]), i);
     bgi::rtree<entry, bgi::quadratic<16>> left(entries);  // packed at once
     std::vector<bool> grouped(blocks.size());
-    cells_taken cells;
+    std::vector<std::vector<std::size_t>> groups;
     for (const entry& seed : entries) {
         if (grouped[seed.second])
             continue;
         std::vector<entry> met;
         left.query(bgi::intersects(seed.first), std::back_inserter(met));
+        groups.emplace_back();
+        std::vector<std::size_t>& group = groups.back();
         if (met.size() == 1) {  // itself only: most blocks, in a packing that loads
-            cells.count += volume(blocks[seed.second]);
+            group.push_back(seed.second);
+            grouped[seed.second] = true;
             continue;
         }
         // A group is gathered by taking its blocks out of the index as they are found, so
         // that no block is found twice however many others it meets.
-        std::vector<const cell_range*> group;
         std::vector<block> to_visit;
         for (;;) {
             for (const entry& e : met) {
                 left.remove(e);
                 grouped[e.second] = true;
-                group.push_back(&blocks[e.second]);
+                group.push_back(e.second);
                 to_visit.push_back(e.first);
             }
             if (to_visit.empty())
@@ -158,7 +168,22 @@ cells_taken count_cells(const std::vector<cell_range>& blocks)
             left.query(bgi::intersects(to_visit.back()), std::back_inserter(met));
             to_visit.pop_back();
         }
-        cells.count += cells_of_group(group);
+    }
+    return groups;
+}
+
+cells_taken count_cells(const std::vector<cell_range>& blocks)
+{
+    cells_taken cells;
+    for (const std::vector<std::size_t>& group : meeting_groups(blocks)) {
+        if (group.size() == 1) {
+            cells.count += volume(blocks[group.front()]);
+            continue;
+        }
+        std::vector<const cell_range*> members;
+        for (std::size_t i : group)
+            members.push_back(&blocks[i]);
+        cells.count += cells_of_group(members);
         cells.overlap = true;
     }
     return cells;

@@ -61,7 +61,12 @@ QString fault_kind_name(int kind)
     return QStringLiteral("format");
 }
 
-QString fault_count(int count)
+QString fault_count(int64_t count)
 {
     return QString::number(count) + QLatin1String(count == 1 ? " defaut" : " defauts");
+}
+
+QString more_faults_line(int64_t left_out)
+{
+    return QLatin1String("... et ") + QString::number(left_out) + QLatin1String(" autres defauts");
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstdint>
+
 class QString;
 class QStringList;
 struct packing_fault;
@@ -19,4 +21,7 @@ QStringList axis_names(int axes);
 QString fault_kind_name(int kind);
 
 // "1 defaut", "25 defauts".
-QString fault_count(int count);
+QString fault_count(int64_t count);
+
+// "... et K autres defauts": the faults a capped list leaves out.
+QString more_faults_line(int64_t left_out);

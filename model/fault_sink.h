@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstdint>
+#include <limits>
+
 class QStringList;
 struct packing_fault;
 
@@ -15,4 +18,10 @@ public:
 
     // One fault, in file order; a box's collisions by the index of the earlier box.
     virtual void take(const packing_fault& f) = 0;
+
+    // How many more faults the sink takes one by one. Past that the reader only counts them
+    // and hands over the count, so that a file with millions of overlapping pairs costs time
+    // in proportion to its boxes, not to its pairs.
+    virtual int64_t room() const { return std::numeric_limits<int64_t>::max(); }
+    virtual void pass_over(int64_t /*count*/) {}
 };

@@ -1,31 +1,22 @@
 #include "model/occupancy_grid.h"
 
 #include "model/box.h"
-#include "model/cell_range.h"
+#include "model/cell_block.h"
 #include "model/dimension.h"
 
-#include <boost/geometry.hpp>
 #include <boost/geometry/index/rtree.hpp>
 #include <boost/iterator/function_output_iterator.hpp>
 
 #include <algorithm>
 #include <utility>
 
-namespace bg = boost::geometry;
 namespace bgi = boost::geometry::index;
 
 namespace {
 
-// Cells are whole numbers, so a half-open range [a, b) is the closed one [a, b - 1], and two
-// closed integer blocks meet exactly when the cell ranges share a cell.
-using corner = bg::model::point<int, 3, bg::cs::cartesian>;
-using block = bg::model::box<corner>;
+using cell_block::block;
+using cell_block::corner;
 using entry = std::pair<block, const box*>;
-
-block closed_block(const cell_range& r)
-{
-    return block(corner(r.x0, r.z0, r.y0), corner(r.x1 - 1, r.z1 - 1, r.y1 - 1));
-}
 
 }  // namespace
 
@@ -49,7 +40,7 @@ occupancy_grid::occupancy_grid(const dimension& container,
     for (const auto& b : boxes) {
         const cell_range range = cell_range::of(*b);
         if (!range.is_empty())
-            entries.emplace_back(closed_block(range), b.get());
+            entries.emplace_back(cell_block::closed(range), b.get());
     }
     blocks = std::make_unique<index>(index{decltype(index::tree)(entries)});
 }
@@ -65,7 +56,7 @@ bool occupancy_grid::any_taken(const cell_range& range) const
 {
     if (range.is_empty())
         return false;
-    return blocks->tree.qbegin(bgi::intersects(closed_block(range))) != blocks->tree.qend();
+    return blocks->tree.qbegin(bgi::intersects(cell_block::closed(range))) != blocks->tree.qend();
 }
 
 std::vector<const box*> occupancy_grid::boxes_meeting(const cell_range& range) const
@@ -73,7 +64,7 @@ std::vector<const box*> occupancy_grid::boxes_meeting(const cell_range& range) c
     std::vector<const box*> found;
     if (range.is_empty())
         return found;
-    blocks->tree.query(bgi::intersects(closed_block(range)),
+    blocks->tree.query(bgi::intersects(cell_block::closed(range)),
                        boost::make_function_output_iterator(
                            [&](const entry& e) { found.push_back(e.second); }));
     return found;
@@ -95,8 +86,8 @@ int occupancy_grid::resting_level(const box& b) const
     const cell_range bottom{beneath.x0, beneath.x1, beneath.z0, beneath.z1, b.position.py,
                             b.position.py + 1};
     int level = 0;
-    blocks->tree.query(bgi::intersects(closed_block(beneath))
-                           && bgi::nearest(closed_block(bottom), 1),
+    blocks->tree.query(bgi::intersects(cell_block::closed(beneath))
+                           && bgi::nearest(cell_block::closed(bottom), 1),
                        boost::make_function_output_iterator([&](const entry& e) {
                            level = std::min(e.first.max_corner().get<2>() + 1, b.position.py);
                        }));
@@ -107,14 +98,14 @@ void occupancy_grid::take(const box& b)
 {
     const cell_range range = cell_range::of(b);
     if (!range.is_empty())
-        blocks->tree.insert(entry(closed_block(range), &b));
+        blocks->tree.insert(entry(cell_block::closed(range), &b));
 }
 
 void occupancy_grid::release(const box& b)
 {
     const cell_range range = cell_range::of(b);
     if (!range.is_empty())
-        blocks->tree.remove(entry(closed_block(range), &b));
+        blocks->tree.remove(entry(cell_block::closed(range), &b));
 }
 
 int64_t occupancy_grid::taken_count() const

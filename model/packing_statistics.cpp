@@ -7,7 +7,6 @@
 #include "model/session.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace {
 
@@ -30,33 +29,6 @@ std::vector<int> moved_in_a_copy(const session& s, const std::vector<int>& insid
     for (std::size_t k = 0; k < inside.size(); ++k)
         if (copy.boxes[k]->position.py != s.boxes[std::size_t(inside[k])]->position.py)
             moved.push_back(inside[k]);
-    return moved;
-}
-
-// The same without moving anything, when no two boxes share a cell and no flat box lies
-// above the floor: a box moves exactly when it lies above the floor and every box in the
-// layer beneath it moves. Nothing else can enter that layer, since a box falling from above
-// would have to pass through it; so the boxes are taken from the lowest up.
-std::vector<int> moved_without_overlaps(const session& s, const std::vector<int>& inside)
-{
-    std::vector<int> order = inside;
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return s.boxes[std::size_t(a)]->position.py < s.boxes[std::size_t(b)]->position.py;
-    });
-    std::unordered_set<const box*> moving;
-    for (int i : order) {
-        const box& b = *s.boxes[std::size_t(i)];
-        if (b.position.py <= 0)
-            continue;
-        const std::vector<const box*> under = s.grid->boxes_meeting(cell_range::beneath(b));
-        if (std::all_of(under.begin(), under.end(),
-                        [&](const box* u) { return moving.count(u) != 0; }))
-            moving.insert(&b);
-    }
-    std::vector<int> moved;
-    for (int i : inside)
-        if (moving.count(s.boxes[std::size_t(i)].get()))
-            moved.push_back(i);
     return moved;
 }
 
@@ -88,7 +60,8 @@ packing_statistics packing_statistics::of(const session& s)
         const box& b = *s.boxes[std::size_t(i)];
         return b.lies_flat() && b.position.py > 0;
     });
-    figures.unsupported = cells.overlap || flat_above_floor ? moved_in_a_copy(s, inside)
-                                                            : moved_without_overlaps(s, inside);
+    figures.unsupported = cells.overlap || flat_above_floor
+                              ? moved_in_a_copy(s, inside)
+                              : box_moves::boxes_that_may_fall(s, inside);
     return figures;
 }

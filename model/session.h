@@ -22,6 +22,8 @@ struct session {
     QStandardItem* tree_item = nullptr;   // owned by the session tree's model
     int32_t session_number = 0;
     std::unique_ptr<occupancy_grid> grid;
-    // Every fault of a file opened for inspection, in file order; empty for a valid packing.
+    // The faults of a file opened for inspection, in file order, as many as the cap of faults
+    // shown lets through; empty for a valid packing.
     std::vector<packing_fault> faults;
+    int64_t faults_found = 0;             // all of them, held or not
 };

@@ -1,5 +1,6 @@
 #include "model/session_reader.h"
 
+#include "model/block_groups.h"
 #include "model/cell_range.h"
 #include "model/fault_sink.h"
 #include "model/packing_check.h"
@@ -15,7 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <unordered_map>
+#include <limits>
 
 namespace {
 
@@ -174,28 +175,33 @@ private:
             return;
         }
         // By the index of the earlier box, so that every run reports them in the same order
-        // whatever order the spatial index finds them in.
+        // whatever order the spatial index finds them in; past the sink's room only counted.
         const cell_range cells = cell_range::of(b);
-        std::vector<std::pair<int, const box*>> others;
-        for (const box* other : out.grid->boxes_meeting(cells))
-            others.emplace_back(index_of(other), other);
-        std::sort(others.begin(), others.end());
+        std::vector<int> first;
+        const int64_t count = taken_groups().meeting(cells, room(), first);
         f.what = packing_fault::kind::collision;
-        for (const auto& [other_index, other] : others) {
+        for (int other_index : first) {
+            const box& other = *out.boxes[std::size_t(other_index)];
             f.other_index = other_index;
-            f.other_id = other->id;
-            f.shared = shared_cells(cells, cell_range::of(*other));
+            f.other_id = other.id;
+            f.shared = shared_cells(cells, cell_range::of(other));
             found(f);
         }
+        pass_over(count - int64_t(first.size()));
     }
 
-    // The index in the file of a box read before; the table is filled only once a collision
-    // asks for it, since most files have none.
-    int index_of(const box* earlier)
+    // The boxes in the grid, by their blocks; made at the first collision and brought up to
+    // date at each, since most files have none.
+    block_groups& taken_groups()
     {
-        for (std::size_t i = indices.size(); i < out.boxes.size(); ++i)
-            indices.emplace(out.boxes[i].get(), int(i));
-        return indices.at(earlier);
+        if (!groups)
+            groups = std::make_unique<block_groups>();
+        for (; grouped < out.boxes.size(); ++grouped) {
+            const box& earlier = *out.boxes[grouped];
+            if (outside_axes(*out.container, earlier) == 0)
+                groups->add(cell_range::of(earlier), int(grouped));
+        }
+        return *groups;
     }
 
     // At the first packing fault the viewer's reading ends: its lines close with the count
@@ -223,11 +229,33 @@ private:
         for (const packing_fault& f : waiting)
             sink->take(f);
         waiting.clear();
+        if (passed_while_waiting > 0)
+            sink->pass_over(passed_while_waiting);
+    }
+
+    // How many more faults are taken one by one: all of them without a sink.
+    int64_t room() const
+    {
+        if (!sink)
+            return std::numeric_limits<int64_t>::max();
+        return std::max<int64_t>(0, sink->room() - int64_t(waiting.size()));
+    }
+
+    void pass_over(int64_t count)
+    {
+        if (count == 0)
+            return;
+        if (announced)
+            sink->pass_over(count);
+        else
+            passed_while_waiting += count;
     }
 
     void found(const packing_fault& f)
     {
-        if (!sink)
+        if (room() == 0)
+            pass_over(1);
+        else if (!sink)
             out.faults.push_back(f);
         else if (announced)
             sink->take(f);
@@ -253,12 +281,14 @@ private:
     fault_sink* const sink;
     bool announced = false;    // the sink has the viewer's lines
     std::vector<packing_fault> waiting;  // for the sink, until then
+    int64_t passed_while_waiting = 0;    // faults past its room, until then
     bool ok = true;            // no packing fault yet
     bool viewer_done = false;  // every_fault mode, past the point where the viewer stopped
     int box_count = 0;
     int declared_number = 0;
     QStringList open_elements;
-    std::unordered_map<const box*, int> indices;  // of the boxes read, once a collision needs it
+    std::unique_ptr<block_groups> groups;  // of the boxes read, once a collision needs them
+    std::size_t grouped = 0;               // boxes read that groups has seen
     QStringList lines_after_viewer;               // lines the viewer never writes
 };
 

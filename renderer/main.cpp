@@ -13,6 +13,7 @@
 #include "view3d/scene_drawing.h"
 #include "view3d/view_eye.h"
 
+#include <QBuffer>
 #include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QDir>
@@ -23,8 +24,13 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cerrno>
 #include <iostream>
 #include <optional>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -33,7 +39,7 @@ const QStringList view_names = {QStringLiteral("main"), QStringLiteral("x"), QSt
 
 struct render_options {
     check_options check;          // as packview-check --all
-    QString out_dir;
+    QByteArray out_dir;           // the argument's own bytes, as the file names are
     int view = -1;                // one view alone, by its mode; -1 for all four laid out
     QSize main_size;
     bool window_camera = false;   // the main view as the window first shows it
@@ -107,19 +113,58 @@ QImage draw_views(scene_drawing& scene, const session* s, const render_options& 
     return layout;
 }
 
-// Named after the file, and after the view when there is one; a name taken earlier in the run
-// gets a number, so that two files of one name in two folders keep both pictures.
-QString picture_path(const QByteArray& native_path, const render_options& o, QSet<QString>& taken)
+// Named after the file's own bytes, without its last extension and without leading dots (a
+// hidden picture would be lost), and after the view when there is one; a name taken earlier
+// in the run gets a number, so that two files of one name in two folders keep both pictures.
+QByteArray picture_path(const QByteArray& native_path, const render_options& o,
+                        QSet<QByteArray>& taken)
 {
-    QString name = QFileInfo(QFile::decodeName(native_path)).completeBaseName();
+    QByteArray name = native_path.mid(native_path.lastIndexOf('/') + 1);
+    const int dot = name.lastIndexOf('.');
+    if (dot > 0)
+        name.truncate(dot);
+    while (name.startsWith('.'))
+        name.remove(0, 1);
     if (o.view >= 0)
-        name += QLatin1Char('-') + view_names.at(o.view);
-    QString path = QDir(o.out_dir).filePath(name + QLatin1String(".png"));
+        name += '-' + view_names.at(o.view).toLatin1();
+    const QByteArray folder =
+        o.out_dir.isEmpty() || o.out_dir.endsWith('/') ? o.out_dir : o.out_dir + '/';
+    QByteArray path = folder + name + ".png";
     for (int n = 2; taken.contains(path); ++n)
-        path = QDir(o.out_dir).filePath(name + QLatin1Char('-') + QString::number(n)
-                                        + QLatin1String(".png"));
+        path = folder + name + '-' + QByteArray::number(n) + ".png";
     taken.insert(path);
     return path;
+}
+
+// Every folder of the path, made by its bytes; the system's reason when one cannot be made.
+QString make_folders(const QByteArray& path)
+{
+    for (int end = 1; end <= path.size(); ++end) {
+        if (end < path.size() && path[end] != '/')
+            continue;
+        const QByteArray folder = path.left(end);
+        struct stat status {};
+        if (::mkdir(folder.constData(), 0777) != 0 && errno != EEXIST)
+            return qt_error_string(errno);
+        if (::stat(folder.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+            return qt_error_string(ENOTDIR);
+    }
+    return QString();
+}
+
+// The picture as PNG into the file these bytes name.
+bool write_png(const QImage& picture, const QByteArray& path)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !picture.save(&buffer, "PNG"))
+        return false;
+    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0)
+        return false;
+    QFile file;
+    return file.open(fd, QIODevice::WriteOnly, QFileDevice::AutoCloseHandle)
+           && file.write(png) == png.size();
 }
 
 // Empty when the run may go on; otherwise the status to leave with.
@@ -160,7 +205,7 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
             parse_files(parser, arguments, help, o.check.files, understood))
         return status;
     o.check.every_fault = true;
-    o.out_dir = QFile::decodeName(parser.value(out).toLatin1());
+    o.out_dir = parser.value(out).toLatin1();
     o.view = parser.isSet(view) ? view_names.indexOf(parser.value(view)) : -1;
     o.main_size = size_from_text(parser.value(size));
     understood = understood && read_max_faults(parser, max_faults, o.check.max_faults);
@@ -178,15 +223,21 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
         understood = false;
         std::cerr << "Taille invalide : " << parser.value(size).toLocal8Bit().constData() << '\n';
     }
+    // An axis view takes 35 % of the width and a third of the height: each needs a pixel.
+    if (understood && o.view != 0 && axis_view_size(o.main_size).isEmpty()) {
+        understood = false;
+        std::cerr << "Taille trop petite pour les vues des axes : "
+                  << parser.value(size).toLocal8Bit().constData() << " (3x3 au moins)\n";
+    }
     if (const std::optional<int> status = refuse_unless(parser, understood, o.check.files))
         return status;
     return std::nullopt;
 }
 
 // The checker's lines for the file, then its picture, with its faults marked as far as the
-// lines list them.
+// lines list them; only the lines when the folder of the pictures could not be made.
 exit_status render_file(const QByteArray& native_path, const render_options& o,
-                        scene_drawing& scene, QSet<QString>& taken)
+                        scene_drawing& scene, bool can_write, QSet<QByteArray>& taken)
 {
     std::vector<packing_fault> written_faults;
     int64_t left_out = 0;
@@ -197,17 +248,21 @@ exit_status render_file(const QByteArray& native_path, const render_options& o,
         text_report::write_line(QLatin1String("Pas d'image : aucun conteneur lu dans ") + c.path);
         return c.status();
     }
+    if (!can_write)
+        return c.status();
     c.packing.faults = std::move(written_faults);
-    const QString path = picture_path(native_path, o, taken);
+    const QByteArray path = picture_path(native_path, o, taken);
     const picture_caption caption(QFileInfo(c.path).fileName(), c.read.loaded, c.packing.faults,
                                   left_out);
     const QImage views = draw_views(scene, &c.packing, o);
     const QImage picture = views.isNull() ? views : caption.under(views);
-    if (picture.isNull() || !picture.save(path, "PNG")) {
-        text_report::write_line(QLatin1String("Erreur: image non ecrite : ") + path);
+    if (picture.isNull() || !write_png(picture, path)) {
+        text_report::write_line(QLatin1String("Erreur: image non ecrite : ") + QFile::decodeName(path));
         return not_opened;
     }
-    text_report::write_line(QLatin1String("Image : ") + path);
+    // The path as its own bytes, whatever the other lines' ISO 8859-1 makes of a name, so
+    // that a script can open the picture it reads of.
+    std::cout << "Image : " << path.constData() << '\n';
     return c.status();
 }
 
@@ -228,18 +283,20 @@ int main(int argc, char* argv[])
         std::cerr << context.error().toLocal8Bit().constData() << std::endl;
         return int(not_opened);
     }
-    if (!QDir().mkpath(o.out_dir)) {
-        std::cerr << "Dossier impossible a creer : " << o.out_dir.toLocal8Bit().constData()
-                  << std::endl;
-        return int(not_opened);
-    }
+    // Without a folder for the pictures every file is still checked and its lines written.
+    const QString folder_error = make_folders(o.out_dir);
     scene_drawing scene;
     scene.set_up();
     exit_status status = all_loaded;
-    QSet<QString> taken;
+    QSet<QByteArray> taken;
     for (const QByteArray& path : o.check.files)
-        status = std::max(status, render_file(path, o, scene, taken));
+        status = std::max(status, render_file(path, o, scene, folder_error.isEmpty(), taken));
     scene.release();
     std::cout.flush();
+    if (!folder_error.isEmpty()) {
+        std::cerr << "Dossier impossible a creer : " << o.out_dir.constData() << ": "
+                  << folder_error.toLocal8Bit().constData() << std::endl;
+        status = not_opened;
+    }
     return int(status);
 }

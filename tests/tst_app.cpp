@@ -186,9 +186,9 @@ QStringList checker_lines(const QString& path, const QStringList& options)
     return out.split('\n');
 }
 
-QJsonObject checker_json(const QString& path)
+QJsonObject checker_json(const QString& path, const QStringList& options)
 {
-    return QJsonDocument::fromJson(run_checker(path, {"--all", "--json"}))
+    return QJsonDocument::fromJson(run_checker(path, QStringList{"--all", "--json"} + options))
         .array().first().toObject();
 }
 
@@ -1281,6 +1281,7 @@ void tst_app::inspection_matches_the_checker_data()
 {
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("opens");  // a container was read, so there is something to show
+    QTest::addColumn<int>("max_faults");
 
     const QByteArray container = "<qarvel name=\"s\"><container length=\"10\" width=\"8\" "
                                  "height=\"6\"/><boxs number=\"3\">";
@@ -1292,45 +1293,58 @@ void tst_app::inspection_matches_the_checker_data()
             xml += QString::fromLatin1(cube).arg(id).toLatin1();
         return xml;
     };
-    QTest::newRow("overlaps, a box outside, then the file ends") << planted_faults << true;
+    QTest::newRow("overlaps, a box outside, then the file ends") << planted_faults << true << 1000;
     QTest::newRow("three boxes in one place") << container + boxes({"u", "v", "w"})
-                                                 + "</boxs></qarvel>" << true;
+                                                 + "</boxs></qarvel>" << true << 1000;
     QTest::newRow("an unknown element keeps the boxes before it")
         << container + boxes({"u", "v"}) + "<carton/>" + boxes({"w"}) + "</boxs></qarvel>"
-        << true;
-    QTest::newRow("many faults") << random_load(60) << true;
+        << true << 1000;
+    QTest::newRow("many faults") << random_load(60) << true << 1000;
+    QTest::newRow("many faults, capped") << random_load(60) << true << 7;
+    QTest::newRow("many faults, no cap") << random_load(60) << true << 0;
+    QStringList crowd;
+    for (int i = 0; i < 300; ++i)
+        crowd << QString::number(i);
+    QTest::newRow("300 boxes in one place, capped")
+        << container + boxes(crowd) + "</boxs></qarvel>" << true << 50;
     QTest::newRow("a valid file") << container + "<box id=\"u\" length=\"1\" width=\"1\" "
-                                     "height=\"1\"/>" + "</boxs></qarvel>" << true;
-    QTest::newRow("a box before the container") << boxes({"u"}) << false;
+                                     "height=\"1\"/>" + "</boxs></qarvel>" << true << 1000;
+    QTest::newRow("a box before the container") << boxes({"u"}) << false << 1000;
 }
 
 // The pane's lines, the tree, the fault list and where each row leads, against what
-// packview-check writes for the same file; and the ordinary open of it is left as it was.
+// packview-check writes for the same file with the same cap of faults; and the ordinary open
+// of it is left as it was.
 void tst_app::inspection_matches_the_checker()
 {
     QFETCH(QByteArray, file);
     QFETCH(bool, opens);
+    QFETCH(int, max_faults);
+    const QStringList cap{"--max-faults", QString::number(max_faults)};
     QTemporaryDir dir;
     const QString path = dir.filePath("s.qrv");
     QFile out(path);
     QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) == file.size());
     out.close();
-    const QJsonObject json = checker_json(path);
+    const QJsonObject json = checker_json(path, cap);
     const QJsonArray faults = json["faults"].toArray();
+    const int total = json["fault_count"].toInt();
     const bool loaded = json["loaded"].toBool();
     QStringList expected{seed};
     QStringList fault_lines;
-    for (const QString& line : checker_lines(path, {"--all", "--boxes"})) {
+    for (const QString& line : checker_lines(path, QStringList{"--all", "--boxes"} + cap)) {
         if (line.startsWith("Statistiques: ") || line.startsWith("Sans appui: "))
             continue;
         expected << line;
-        if (line.startsWith("Defaut: "))
+        if (line.startsWith("Defaut: ") || line.startsWith("... et "))
             fault_lines << line;
     }
+    QCOMPARE(fault_lines.size(), faults.size() + (total > faults.size()));
     if (opens && !loaded)
-        expected << inspection_line(faults.size());
+        expected << inspection_line(total);
 
     MainWindow window;
+    window.set_max_faults(max_faults);
     debug_stream redirect(std::cout, window.output_pane());
     std::cout << seed.toStdString() << std::endl;
     show_and_wait(window);
@@ -1342,18 +1356,27 @@ void tst_app::inspection_matches_the_checker()
         QCOMPARE(int(s.boxes.size()), json["statistics"]["boxes"].toInt());
         QCOMPARE(s.tree_item->text(),
                  loaded ? QString("s") : QStringLiteral("s (%1 defaut%2)")
-                                             .arg(faults.size()).arg(faults.size() == 1 ? "" : "s"));
+                                             .arg(total).arg(total == 1 ? "" : "s"));
         QCOMPARE(s.tree_item->rowCount(), int(s.boxes.size()));
         auto* list = window.findChild<QTableView*>("liste_defauts");
         QCOMPARE(window.findChild<QDockWidget*>("dock_defauts")->isVisible(), !loaded);
-        QCOMPARE(list->model()->rowCount(), faults.size());
+        QCOMPARE(list->model()->rowCount(), fault_lines.size());
+        QCOMPARE(int(s.faults.size()), faults.size());
         QStringList listed;
-        for (int row = 0; row < faults.size(); ++row) {
+        for (int row = 0; row < fault_lines.size(); ++row) {
             const QModelIndex index = list->model()->index(row, 0);
             const QString line = index.data(Qt::ToolTipRole).toString();
             listed << line;
+            auto* main_view = window.findChild<gl_widget*>("widget_opengl");
+            if (row == faults.size()) {  // the last row, of the faults left out, leads nowhere
+                QCOMPARE(index.data().toString(), line);
+                const int before = main_view->chosen_fault();
+                click_row(*list, index);
+                QCOMPARE(main_view->chosen_fault(), before);
+                break;
+            }
             click_row(*list, index);
-            const int chosen = window.findChild<gl_widget*>("widget_opengl")->chosen_fault();
+            const int chosen = main_view->chosen_fault();
             QVERIFY(chosen >= 0 && chosen < faults.size());
             QCOMPARE(fault_lines[chosen], line);
             for (const char* name : view_names)

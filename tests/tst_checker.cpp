@@ -395,16 +395,20 @@ void tst_checker::every_fault_against_a_plain_model_data()
 {
     QTest::addColumn<quint32>("seed");
     QTest::addColumn<bool>("disjoint");  // boxes that hold cells and share none
+    QTest::addColumn<int>("places");     // boxes repeat this many blocks; 0: boxes anywhere
     for (quint32 seed = 1; seed <= 8; ++seed)
-        QTest::addRow("scene %u", seed) << seed << false;
+        QTest::addRow("scene %u", seed) << seed << false << 0;
     for (quint32 seed = 1; seed <= 4; ++seed)
-        QTest::addRow("disjoint scene %u", seed) << seed << true;
+        QTest::addRow("disjoint scene %u", seed) << seed << true << 0;
+    for (quint32 seed = 1; seed <= 3; ++seed)
+        QTest::addRow("boxes in a few places %u", seed) << seed << false << 4;
 }
 
 void tst_checker::every_fault_against_a_plain_model()
 {
     QFETCH(quint32, seed);
     QFETCH(bool, disjoint);
+    QFETCH(int, places);
     QRandomGenerator random(seed);
     const std::vector<int> container{12, 8, 10};  // x, y, z
     // Extents from 0; about one box in twenty may lie anywhere, even past the walls.
@@ -414,6 +418,12 @@ void tst_checker::every_fault_against_a_plain_model()
     };
     std::vector<scene_box> boxes;
     for (int i = 0; i < 40; ++i) {
+        if (places > 0 && i >= places) {
+            scene_box again = boxes[std::size_t(random.bounded(places))];
+            again.id = QStringLiteral("b%1").arg(boxes.size());
+            boxes.push_back(again);
+            continue;
+        }
         const int lowest = disjoint ? 1 : 0;
         const int length = random.bounded(lowest, 6), height = random.bounded(lowest, 6),
                   width = random.bounded(lowest, 6);
@@ -450,12 +460,19 @@ void tst_checker::every_fault_against_a_plain_model()
     QCOMPARE(file["fault_count"].toInt(), faults.size());
     QCOMPARE(file["faults_truncated"].toBool(), false);
 
-    const run_result capped = run_check(dir.path(), {"--all", "--json", "--max-faults", "3", "r.qrv"});
-    const QJsonObject capped_file = QJsonDocument::fromJson(capped.out).array().first().toObject();
-    QCOMPARE(capped_file["faults"].toArray(), QJsonArray::fromVariantList(
-                                                  faults.toVariantList().mid(0, 3)));
-    QCOMPARE(capped_file["fault_count"].toInt(), faults.size());
-    QCOMPARE(capped_file["faults_truncated"].toBool(), faults.size() > 3);
+    // Caps that end inside one box's list of collisions as well as between boxes.
+    for (int cap : {3, faults.size() / 2, faults.size() - 1}) {
+        if (cap < 1)
+            continue;
+        const run_result capped = run_check(
+            dir.path(), {"--all", "--json", "--max-faults", QString::number(cap), "r.qrv"});
+        const QJsonObject capped_file =
+            QJsonDocument::fromJson(capped.out).array().first().toObject();
+        QCOMPARE(capped_file["faults"].toArray(),
+                 QJsonArray::fromVariantList(faults.toVariantList().mid(0, cap)));
+        QCOMPARE(capped_file["fault_count"].toInt(), faults.size());
+        QCOMPARE(capped_file["faults_truncated"].toBool(), faults.size() > cap);
+    }
 }
 
 void tst_checker::json_without_all()

@@ -10,15 +10,19 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <cstdio>
 
 namespace {
 
 struct run_result {
     int status = -1;
     QByteArray out;
+    QByteArray err;
 };
 
 // With no display at all: the pictures need none.
@@ -35,7 +39,37 @@ run_result run(const QString& program, const QString& directory, const QStringLi
         return r;
     r.status = process.exitCode();
     r.out = process.readAllStandardOutput();
+    r.err = process.readAllStandardError();
     return r;
+}
+
+// A command through the shell, so that file names reach it as their bytes, whatever they are.
+run_result run_shell(const QString& directory, const QByteArray& command)
+{
+    return run(QStringLiteral("/bin/sh"), directory, {"-c", QString::fromLatin1(command)});
+}
+
+bool write_file_named(const QByteArray& path, const QByteArray& bytes)
+{
+    FILE* file = std::fopen(path.constData(), "wb");
+    if (!file)
+        return false;
+    const bool written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), file)
+                         == std::size_t(bytes.size());
+    return std::fclose(file) == 0 && written;
+}
+
+QByteArray read_file_named(const QByteArray& path)
+{
+    QByteArray bytes;
+    FILE* file = std::fopen(path.constData(), "rb");
+    if (!file)
+        return bytes;
+    char block[4096];
+    for (std::size_t n; (n = std::fread(block, 1, sizeof block, file)) > 0;)
+        bytes.append(block, int(n));
+    std::fclose(file);
+    return bytes;
 }
 
 bool write_file(const QString& path, const QByteArray& bytes)
@@ -68,10 +102,32 @@ const QByteArray faulty =
     "<box id=\"d\" length=\"2\" width=\"2\" height=\"4\" px=\"8\" py=\"4\" pz=\"3\" color=\"7\"/>\n"
     "</boxs></qarvel>\n";
 
+// As many faults as the one above, in other places and with more boxes: a collision on top
+// of two valid boxes, a box through the right wall and one past the roof.
+const QByteArray faulty_elsewhere =
+    "<qarvel name=\"e\"><container length=\"12\" width=\"8\" height=\"6\"/><boxs number=\"6\">\n"
+    "<box id=\"a\" length=\"6\" width=\"4\" height=\"2\" px=\"0\" py=\"0\" pz=\"4\" color=\"9\"/>\n"
+    "<box id=\"b\" length=\"6\" width=\"4\" height=\"2\" px=\"6\" py=\"0\" pz=\"4\" color=\"10\"/>\n"
+    "<box id=\"c\" length=\"5\" width=\"3\" height=\"3\" px=\"5\" py=\"2\" pz=\"4\" color=\"11\"/>\n"
+    "<box id=\"d\" length=\"4\" width=\"3\" height=\"2\" px=\"7\" py=\"3\" pz=\"5\" color=\"12\"/>\n"
+    "<box id=\"e\" length=\"4\" width=\"2\" height=\"2\" px=\"10\" py=\"0\" pz=\"0\" color=\"13\"/>\n"
+    "<box id=\"f\" length=\"2\" width=\"2\" height=\"3\" px=\"0\" py=\"4\" pz=\"0\" color=\"14\"/>\n"
+    "</boxs></qarvel>\n";
+
 const QByteArray format_fault =
     "<qarvel name=\"g\"><container length=\"10\" width=\"8\" height=\"6\"/><boxs number=\"2\">\n"
     "<box id=\"a\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>\n"
     "<oops/></boxs></qarvel>\n";
+
+// The paths that the run's "Image : " lines name, in order.
+QStringList pictures_named(const QByteArray& out)
+{
+    QStringList said;
+    for (const QByteArray& line : out.split('\n'))
+        if (line.startsWith("Image : "))
+            said << QString::fromLatin1(line.mid(8));
+    return said;
+}
 
 QByteArray without_picture_lines(const QByteArray& out)
 {
@@ -93,6 +149,10 @@ private slots:
     void lines_and_status_are_the_checkers_data();
     void lines_and_status_are_the_checkers();
     void picture_explains_itself();
+    void pictures_of_a_run_equal_each_file_alone();
+    void picture_lines_name_the_files_written();
+    void refusals_and_an_output_folder_that_cannot_be_made_data();
+    void refusals_and_an_output_folder_that_cannot_be_made();
 };
 
 void tst_render::picture_equals_window_frame_data()
@@ -183,10 +243,7 @@ void tst_render::lines_and_status_are_the_checkers()
         run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(), files + QStringList{"--out", "out"});
     QCOMPARE(rendered.status, checked.status);
     QCOMPARE(without_picture_lines(rendered.out), checked.out);
-    QStringList said;
-    for (const QByteArray& line : rendered.out.split('\n'))
-        if (line.startsWith("Image : "))
-            said << QString::fromLatin1(line.mid(8));
+    const QStringList said = pictures_named(rendered.out);
     QStringList expected;
     for (const QString& name : pictures) {
         expected << "out/" + name;
@@ -265,6 +322,112 @@ void tst_render::picture_explains_itself()
                                     .arg(green.top()).arg(green.right()).arg(green.bottom())));
         }
     }
+}
+
+// Nothing of one file's picture may stay for the next one's: faulty files with as many faults
+// as the file before them, more boxes, valid files and a format fault in one run.
+void tst_render::pictures_of_a_run_equal_each_file_alone()
+{
+    QTemporaryDir dir;
+    const QList<QPair<QString, QByteArray>> folder = {
+        {"f.qrv", faulty}, {"e.qrv", faulty_elsewhere}, {"p.qrv", packing()},
+        {"f2.qrv", faulty}, {"g.qrv", format_fault}, {"e2.qrv", faulty_elsewhere}};
+    QStringList names;
+    for (const auto& file : folder) {
+        QVERIFY(write_file(dir.filePath(file.first), file.second));
+        names << file.first;
+    }
+    const QStringList size = {"--size", "400x280"};
+    const run_result together = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
+                                    names + QStringList{"--out", "together"} + size);
+    const QStringList pictures = pictures_named(together.out);
+    QCOMPARE(pictures.size(), names.size());
+    for (int i = 0; i < names.size(); ++i) {
+        const QString alone_dir = QStringLiteral("alone%1").arg(i);
+        const run_result alone = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
+                                     QStringList{names[i], "--out", alone_dir} + size);
+        const QStringList alone_pictures = pictures_named(alone.out);
+        QCOMPARE(alone_pictures.size(), 1);
+        const QImage in_run(dir.filePath(pictures[i]));
+        const QImage by_itself(dir.filePath(alone_pictures[0]));
+        QVERIFY(!in_run.isNull());
+        const int differing = screen_copy::differing_pixels(in_run, by_itself);
+        QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1: %2 pixels differ")
+                                                .arg(names[i]).arg(differing)));
+    }
+}
+
+// Names outside ISO 8859-1, names that are not UTF-8 and a name that is only an extension:
+// each "Image : " line, read as bytes, is the path of the picture of its file, named after
+// the file's own bytes.
+void tst_render::picture_lines_name_the_files_written()
+{
+    QTemporaryDir dir;
+    const QList<QByteArray> stems = {"\xe6\x97\xa5\xe6\x9c\xac", "\xe4\xb8\xad\xe6\x96\x87",
+                                     "caf\xc3\xa9", "\xff\xfe", ""};
+    const QByteArray folder = QFile::encodeName(dir.path()) + '/';
+    QList<QByteArray> expected;
+    for (const QByteArray& stem : stems) {
+        QVERIFY(write_file_named(folder + stem + ".qrv", packing()));
+        expected << "out/" + (stem.isEmpty() ? QByteArray("qrv") : stem) + ".png";
+    }
+    const run_result r = run_shell(dir.path(), "DISPLAY= " + QByteArray(PACKVIEW_RENDER_PATH)
+                                                   + " --size 200x140 --out out *.qrv .qrv");
+    QCOMPARE(r.status, 0);
+    QList<QByteArray> said;
+    for (const QByteArray& line : r.out.split('\n'))
+        if (line.startsWith("Image : "))
+            said << line.mid(8);
+    std::sort(said.begin(), said.end());
+    std::sort(expected.begin(), expected.end());
+    QCOMPARE(said, expected);
+    for (const QByteArray& path : said)
+        QVERIFY2(!QImage::fromData(read_file_named(folder + path), "PNG").isNull(),
+                 path.toHex().constData());
+}
+
+void tst_render::refusals_and_an_output_folder_that_cannot_be_made_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QByteArray>("err_contains");
+    QTest::addColumn<bool>("lines");  // the checker's lines are written
+    QTest::newRow("too small for the axis views")
+        << QStringList{"p.qrv", "--size", "2x2"} << 2
+        << QByteArray("Taille trop petite pour les vues des axes : 2x2") << false;
+    QTest::newRow("too small for an axis view alone")
+        << QStringList{"p.qrv", "--size", "100x2", "--view", "y"} << 2
+        << QByteArray("Taille trop petite") << false;
+    QTest::newRow("the main view alone can be tiny")
+        << QStringList{"p.qrv", "f.qrv", "--size", "2x2", "--view", "main"} << 1 << QByteArray()
+        << true;
+    QTest::newRow("output folder under a file")
+        << QStringList{"p.qrv", "f.qrv", "--out", "blocker/pictures"} << 2
+        << QByteArray("Dossier impossible a creer : blocker/pictures") << true;
+}
+
+// A size the axis views cannot take is refused before any file is read; an output folder
+// that cannot be made still lets every file be checked and its lines written.
+void tst_render::refusals_and_an_output_folder_that_cannot_be_made()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QByteArray, err_contains);
+    QFETCH(bool, lines);
+    QTemporaryDir dir;
+    QVERIFY(write_file(dir.filePath("p.qrv"), packing()));
+    QVERIFY(write_file(dir.filePath("f.qrv"), faulty));
+    QVERIFY(write_file(dir.filePath("blocker"), "a file"));
+    const run_result r = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(), arguments);
+    QCOMPARE(r.status, status);
+    QVERIFY2(r.err.contains(err_contains), r.err.constData());
+    QStringList files;
+    for (const QString& argument : arguments)
+        if (argument.endsWith(".qrv"))
+            files << argument;
+    const run_result checked =
+        run(QStringLiteral(PACKVIEW_CHECK_PATH), dir.path(), QStringList{"--all"} + files);
+    QCOMPARE(without_picture_lines(r.out), lines ? checked.out : QByteArray());
 }
 
 QTEST_MAIN(tst_render)

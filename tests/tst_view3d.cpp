@@ -231,7 +231,18 @@ std::unique_ptr<session> lattice_scene(const dimension& container, int cell, int
     return make_session(container, rows);
 }
 
-enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate, dense };
+enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate, dense, piled };
+
+// Boxes of other colours piled on three places, four to a place, and a box apart.
+std::unique_ptr<session> piled_scene()
+{
+    QVector<box_row> rows;
+    for (int copy = 0; copy < 4; ++copy)
+        for (int place = 0; place < 3; ++place)
+            rows.push_back({place * 3, place, 2, 3, 4, 3 + place, copy * 3 + place});
+    rows.push_back({6, 0, 7, 2, 2, 2, 15});
+    return make_session(dimension(10, 10, 10), rows);
+}
 
 std::unique_ptr<session> make_scene(scene_kind kind)
 {
@@ -245,6 +256,7 @@ std::unique_ptr<session> make_scene(scene_kind kind)
         return make_session(dimension(4000, 4, 4), {{1000, 0, 0, 5, 4, 4, 2}, {2000, 0, 0, 900, 2, 2, 3}});
     // Ten thousand boxes in 62% of the cells: most of them hidden, a few pixels each.
     case scene_kind::dense: return lattice_scene(dimension(400, 200, 200), 10, 10000, 4);
+    case scene_kind::piled: return piled_scene();
     }
     return nullptr;
 }
@@ -330,6 +342,8 @@ private slots:
     void boxes_in_palette_hues_data();
     void boxes_in_palette_hues();
     void container_without_width_draws_boxes_flat();
+    void box_near_the_coordinate_limit_data();
+    void box_near_the_coordinate_limit();
     void highlighted_box_emphasis_data();
     void highlighted_box_emphasis();
     void drag_turns_main_view_data();
@@ -446,6 +460,43 @@ void tst_view3d::container_without_width_draws_boxes_flat()
     const QImage image = frame(view);
     const QPoint middle = on_screen(view, QVector3D(1.6f, -0.16f, -1.995f));
     QCOMPARE(lit_channels(image.pixel(middle)), QString("b"));
+}
+
+void tst_view3d::box_near_the_coordinate_limit_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("axis");  // 0 x, 1 y, 2 z: the coordinate near the limit
+    for (int axis = 0; axis < 3; ++axis)
+        for (int mode = 0; mode < 4; ++mode)
+            QTest::addRow("%c near the limit, view %d", "xyz"[axis], mode) << mode << axis;
+}
+
+// A box whose far corner lies past the largest coordinate is drawn where it is, far outside
+// every view: the frame is the frame without it, with no bar across the view from a sum that
+// wrapped round. One more box in the draw call may move the rasterizer's rounding by one colour
+// level, no more.
+void tst_view3d::box_near_the_coordinate_limit()
+{
+    QFETCH(int, mode);
+    QFETCH(int, axis);
+    auto s = make_session(dimension(10, 10, 10), {{1, 0, 1, 3, 3, 3, 2}});
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view, mode, 400, 300));
+    const QImage without = frame(view);
+    int corner[3] = {1, 0, 1};
+    corner[axis] = 2147483640;
+    s->boxes.push_back(std::make_unique<box>(position(corner[0], corner[1], corner[2]),
+                                             dimension(10, 10, 10)));
+    const QImage with = frame(view);
+    int strayed = 0;
+    for (int y = 0; y < with.height(); ++y)
+        for (int x = 0; x < with.width(); ++x) {
+            const QRgb a = with.pixel(x, y), b = without.pixel(x, y);
+            strayed += std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                                 std::abs(qBlue(a) - qBlue(b))}) > 1;
+        }
+    QCOMPARE(strayed, 0);
 }
 
 void tst_view3d::highlighted_box_emphasis_data()
@@ -884,6 +935,9 @@ void tst_view3d::cached_drawing_matches_plain_drawing_data()
     QTest::newRow("container without width") << scene_kind::flat_container << 0 << -1 << QPoint() << 0;
     QTest::newRow("thin plate and thin bar") << scene_kind::thin_plate << 0 << 0 << QPoint(40, 10) << 240;
     QTest::newRow("dense, main view") << scene_kind::dense << 0 << -1 << QPoint() << 0;
+    QTest::newRow("piled, a hidden box highlighted")
+        << scene_kind::piled << 0 << 7 << QPoint(30, 10) << 0;
+    QTest::newRow("piled, y axis view") << scene_kind::piled << 2 << 4 << QPoint() << 0;
     QTest::newRow("dense, turned a little") << scene_kind::dense << 0 << 7 << QPoint(60, -20) << 0;
     QTest::newRow("dense, from behind and above") << scene_kind::dense << 0 << -1 << QPoint(170, 40) << 0;
     QTest::newRow("dense, from below") << scene_kind::dense << 0 << 7 << QPoint(-100, -95) << 0;

@@ -5,8 +5,22 @@
 #include "view3d/cuboid_faces.h"
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <unordered_set>
 
 namespace {
+
+struct corner_hash {
+    std::size_t operator()(const std::array<float, 6>& c) const
+    {
+        std::size_t seed = 0;
+        for (float v : c)
+            seed = seed * 1000003u ^ std::hash<float>()(v);
+        return seed;
+    }
+};
 
 // A container extent of 0 (possible through the 16-bit storage) flattens the boxes against
 // the container's lower face on that axis instead of dividing by zero.
@@ -65,13 +79,15 @@ void box_geometry::corners(const dimension& container, const box& b, float lower
     const position& p = b.position;
     const dimension& d = b.dimension;
     // The small offset on the lower corner only leaves a gap between touching boxes and
-    // keeps box faces off the container's floor and walls.
+    // keeps box faces off the container's floor and walls. The far corner is summed in 64
+    // bits: a box near the largest coordinate is drawn where it is, far outside the view,
+    // rather than wrapped round to the other side of it.
     lower[0] = sx * p.px + 0.01f;
     lower[1] = sy * p.py + 0.01f - 0.8f;
     lower[2] = sz * p.pz + 0.01f - 2.0f;
-    upper[0] = sx * (p.px + d.length());
-    upper[1] = sy * (p.py + d.height()) - 0.8f;
-    upper[2] = sz * (p.pz + d.width()) - 2.0f;
+    upper[0] = sx * float(int64_t(p.px) + d.length());
+    upper[1] = sy * float(int64_t(p.py) + d.height()) - 0.8f;
+    upper[2] = sz * float(int64_t(p.pz) + d.width()) - 2.0f;
 }
 
 float* box_geometry::put_face(int face, const float lower[3], const float upper[3], float* xyz)
@@ -82,6 +98,12 @@ float* box_geometry::put_face(int face, const float lower[3], const float upper[
         *xyz++ = v.high_z ? upper[2] : lower[2];
     }
     return xyz;
+}
+
+bool box_geometry::box_key::same_place(const box_key& other) const
+{
+    return px == other.px && py == other.py && pz == other.pz && length == other.length &&
+           width == other.width && height == other.height;
 }
 
 bool box_geometry::box_key::operator==(const box_key& other) const
@@ -111,15 +133,37 @@ void box_geometry::refresh(const session& s, int highlighted, const fault_marks&
                             keys_.size() == s.boxes.size();
     if (!same_scene) {
         rebuild_all(s, highlighted, marks);
+        find_drawn_runs();
         return;
     }
+    bool moved = false;
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         const box_key key = key_of(*s.boxes[i], shade_of(int(i), highlighted, marks));
         if (!(key == keys_[i])) {
+            moved = moved || !key.same_place(keys_[i]);
             note_change(int(i));
             build_box(int(i), key);
             note_change(int(i));
         }
+    }
+    if (moved)
+        find_drawn_runs();
+}
+
+void box_geometry::find_drawn_runs()
+{
+    drawn_runs_.clear();
+    std::unordered_set<std::array<float, 6>, corner_hash> seen;
+    seen.reserve(keys_.size());
+    for (int i = 0; i < box_count(); ++i) {
+        std::array<float, 6> c;
+        std::copy(lower(i), lower(i) + 6, c.begin());
+        if (!seen.insert(c).second)
+            continue;
+        if (!drawn_runs_.empty() && drawn_runs_.back().first + drawn_runs_.back().second == i)
+            ++drawn_runs_.back().second;
+        else
+            drawn_runs_.emplace_back(i, 1);
     }
 }
 

@@ -3,6 +3,7 @@
 #include "view3d/fault_marks.h"
 
 #include <cstddef>
+#include <utility>
 #include <vector>
 
 class dimension;
@@ -43,6 +44,12 @@ public:
     const float* lower(int index) const { return &corners_[std::size_t(index) * 6]; }
     const float* upper(int index) const { return &corners_[std::size_t(index) * 6 + 3]; }
 
+    // The boxes to draw, as runs of consecutive boxes (first box, count): a box with the
+    // corners of an earlier one is left out, since each of its fragments lies at the depth of
+    // the earlier box's and loses the depth test to it. Boxes piled in one place then cost
+    // one box's pixels, not theirs times their number.
+    const std::vector<std::pair<int, int>>& drawn_runs() const { return drawn_runs_; }
+
     const float* positions() const { return positions_.data(); }
     const short* texture_coordinates() const { return texture_coordinates_.data(); }
     const float* colors() const { return colors_.data(); }
@@ -52,6 +59,7 @@ private:
     struct box_key {
         int px, py, pz, length, width, height, color;
         fault_marks::shade shade;
+        bool same_place(const box_key& other) const;
         bool operator==(const box_key& other) const;
     };
 
@@ -61,6 +69,7 @@ private:
     void build_box(int index, const box_key& key);
 
     void note_change(int index);
+    void find_drawn_runs();
 
     const session* session_ = nullptr;
     changes changes_;
@@ -70,4 +79,5 @@ private:
     std::vector<float> positions_;
     std::vector<short> texture_coordinates_;
     std::vector<float> colors_;
+    std::vector<std::pair<int, int>> drawn_runs_;
 };

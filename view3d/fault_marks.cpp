@@ -102,13 +102,37 @@ void draw_muted(const fault_marks::layer& l, const fault_marks::rgb& colour)
 
 bool fault_marks::refresh(const session& s, int chosen_fault)
 {
-    if (session_ == &s && fault_count_ == s.faults.size() && chosen_fault_ == chosen_fault)
+    std::vector<long long> key = key_of(s, chosen_fault);
+    if (key == key_)
         return false;
-    session_ = &s;
-    fault_count_ = s.faults.size();
+    key_ = std::move(key);
     chosen_fault_ = chosen_fault;
     build(s);
     return true;
+}
+
+// Everything build reads, in a row of numbers: the container's extents, the number of boxes
+// to shade, the chosen fault, and each fault with the cells and extents of its boxes. It grows
+// with the faults, not with the boxes.
+std::vector<long long> fault_marks::key_of(const session& s, int chosen_fault)
+{
+    const dimension& c = *s.container;
+    std::vector<long long> key = {c.length(), c.width(), c.height(),
+                                  (long long)s.boxes.size(), chosen_fault};
+    for (const packing_fault& f : s.faults) {
+        const cell_range& r = f.shared;
+        key.insert(key.end(), {int(f.what), f.index, f.other_index, r.x0, r.x1, r.z0, r.z1,
+                               r.y0, r.y1});
+        for (int index : {f.index, f.other_index}) {
+            if (index < 0 || std::size_t(index) >= s.boxes.size())
+                continue;
+            const box& b = *s.boxes[std::size_t(index)];
+            key.insert(key.end(), {b.position.px, b.position.py, b.position.pz,
+                                   b.dimension.length(), b.dimension.width(),
+                                   b.dimension.height()});
+        }
+    }
+    return key;
 }
 
 fault_marks::shade fault_marks::shade_of(int box, int highlighted) const

@@ -36,8 +36,8 @@ public:
         std::vector<float> box_edges;  // the edges of the boxes at fault
     };
 
-    // Built again only when the session, its count of faults or the chosen fault changed;
-    // true when it was.
+    // Built again only when what the marks are drawn from changed (two sessions in turn at one
+    // address, pictures of several files, still get marks of their own); true when they were.
     bool refresh(const session& s, int chosen_fault);
 
     bool empty() const { return at_fault_.empty(); }
@@ -55,13 +55,13 @@ public:
                           float upper[3]);
 
 private:
+    static std::vector<long long> key_of(const session& s, int chosen_fault);
     void build(const session& s);
     void add_fault(const session& s, std::size_t fault);
     void add_edges(const session& s);
     layer& layer_of(const packing_fault& f);
 
-    const session* session_ = nullptr;
-    std::size_t fault_count_ = 0;
+    std::vector<long long> key_;    // what the marks were built from
     int chosen_fault_ = -1;
     std::vector<char> at_fault_;    // per box: 0, or 1 + the index of its layer
     std::vector<char> in_chosen_;   // per box, in the chosen fault

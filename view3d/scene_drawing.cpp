@@ -185,7 +185,9 @@ void scene_drawing::draw_boxes_from_arrays()
 {
     glEnableClientState(GL_COLOR_ARRAY);
     glColorPointer(3, GL_FLOAT, 0, geometry_.colors());
-    glDrawArrays(GL_QUADS, 0, geometry_.box_count() * box_geometry::vertices_per_box);
+    for (const auto& [first, count] : geometry_.drawn_runs())
+        glDrawArrays(GL_QUADS, first * box_geometry::vertices_per_box,
+                     count * box_geometry::vertices_per_box);
     glDisableClientState(GL_COLOR_ARRAY);
 }
 
