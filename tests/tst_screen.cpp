@@ -9,6 +9,8 @@
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QHeaderView>
+#include <QTableView>
 #include <QTreeView>
 #include <QtTest>
 
@@ -291,9 +293,10 @@ QByteArray carton_row()
                      "height=\"2698\"/><boxs number=\"20\">";
     for (int i = 0; i < 20; ++i) {
         const int px = i * 600 - (i % 2 ? 200 : 0) - (i == 11 ? -197 : 0);
-        xml += QStringLiteral("<box id=\"c%1\" length=\"600\" width=\"400\" height=\"400\" "
+        xml += QStringLiteral("<box id=\"P1%1\" length=\"600\" width=\"400\" height=\"400\" "
                               "px=\"%2\" py=\"0\" pz=\"%3\" color=\"2\"/>")
-                   .arg(i).arg(px).arg(i == 10 || i == 11 ? 0 : 1200).toLatin1();
+                   .arg(i, 2, 10, QLatin1Char('0')).arg(px).arg(i == 10 || i == 11 ? 0 : 1200)
+                   .toLatin1();
     }
     return xml + "</boxs></qarvel>";
 }
@@ -316,9 +319,26 @@ void tst_screen::chosen_fault_is_framed_and_shown()
     QVERIFY(list);
     int tiny = -1;
     for (int r = 0; r < list->model()->rowCount(); ++r)
-        if (list->model()->index(r, 0).data(Qt::ToolTipRole).toString().contains("[boite c11]"))
+        if (list->model()->index(r, 0).data(Qt::ToolTipRole).toString().contains("[boite P111]"))
             tiny = r;
     QVERIFY(tiny >= 0);
+    // Readable at this size: every column of the table whole in its viewport, and every box
+    // node of the tree wide enough for its icon and its text.
+    auto* table = w.window.findChild<QTableView*>("liste_defauts");
+    QHeaderView* header = table->horizontalHeader();
+    for (int column = 0; column < header->count(); ++column) {
+        QVERIFY(header->sectionSize(column)
+                >= static_cast<QAbstractItemView*>(table)->sizeHintForColumn(column));
+        QVERIFY(header->sectionViewportPosition(column) + header->sectionSize(column)
+                <= table->viewport()->width());
+    }
+    auto* tree = w.window.findChild<QTreeView*>("treeView");
+    const QModelIndex session_node = tree->model()->index(0, 0, tree->model()->index(0, 0));
+    for (int r = 0; r < tree->model()->rowCount(session_node); ++r) {
+        const QModelIndex node = tree->model()->index(r, 0, session_node);
+        const int needed = tree->sizeHintForIndex(node).width();
+        QVERIFY2(tree->visualRect(node).width() >= needed, qPrintable(node.data().toString()));
+    }
     w.choose_fault_row(tiny);
     gl_widget* main_view = w.view("widget_opengl");
     QVERIFY(main_view->is_framed());
