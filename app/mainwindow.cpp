@@ -21,6 +21,7 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QHeaderView>
+#include <QItemSelectionModel>
 #include <QTableView>
 #include <QStandardItem>
 #include <QTextEdit>
@@ -119,6 +120,9 @@ void MainWindow::prepare_fault_list()
     fault_dock->hide();
     connect(fault_list, &QTableView::clicked, this, &MainWindow::on_fault_chosen);
     connect(fault_list, &QTableView::activated, this, &MainWindow::on_fault_chosen);
+    // The arrow keys walk the table, each row shown as it becomes current.
+    connect(fault_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &MainWindow::on_fault_chosen);
 }
 
 MainWindow::~MainWindow()

@@ -1,5 +1,6 @@
 #include "app/debug_stream.h"
 #include "app/mainwindow.h"
+#include "browser/fault_model.h"
 #include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
@@ -356,6 +357,12 @@ void tst_screen::chosen_fault_is_framed_and_shown()
     QVERIFY2(qAbs(edges.center().y() - seen.height() / 2) < seen.height() / 4, qPrintable(where));
     const QRect block = screen_copy::bounds_of_colour(seen, edges, qRgb(255, 0, 255));
     QVERIFY2(block.width() >= 3 && block.height() >= 3, qPrintable(where));
+
+    // The arrow keys walk the table, each row chosen as it becomes current.
+    const int chosen = main_view->chosen_fault();
+    QTest::keyClick(list, tiny > 0 ? Qt::Key_Up : Qt::Key_Down);
+    QVERIFY(main_view->chosen_fault() != chosen);
+    QCOMPARE(main_view->chosen_fault(), list->currentIndex().data(fault_model::fault_role).toInt());
 
     w.window.findChild<QAction*>("action_vue_d_ensemble")->trigger();
     QVERIFY(!main_view->is_framed());
