@@ -28,5 +28,8 @@ int main(int argc, char** argv)
 {
     provide_runtime_directory();
     QApplication app(argc, argv);
+    // Where the Option menu's choices are kept between runs.
+    QCoreApplication::setOrganizationName(QStringLiteral("packview"));
+    QCoreApplication::setApplicationName(QStringLiteral("packview"));
     return run_program(argc, argv);
 }

@@ -4,6 +4,7 @@
 
 #include "app/box_description.h"
 #include "app/fault_description.h"
+#include "app/support_description.h"
 #include "browser/fault_model.h"
 #include "browser/fault_sort_model.h"
 #include "browser/liste_boite.h"
@@ -13,12 +14,16 @@
 #include "model/fault_line.h"
 #include "model/session.h"
 #include "model/session_reader.h"
+#include "model/support_faults.h"
+#include "model/support_map.h"
 #include "view3d/fault_marks.h"
 #include "view3d/gl_widget.h"
 
 #include <QDockWidget>
 #include <QFile>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QSettings>
 #include <QKeyEvent>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -58,6 +63,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
     ui->splitter_vertical->setSizes({600, 180});
     prepare_panes();
     prepare_fault_list();
+    prepare_support_menu();
 
     ui->widget_gl_axe_x->set_view_mode(1);
     ui->widget_gl_axe_y->set_view_mode(2);
@@ -72,6 +78,95 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), ui(new Ui::MainWi
             &MainWindow::on_affiche_info_boite_triggered);
     connect(ui->widget_opengl, &gl_widget::box_selected, this,
             &MainWindow::on_wid_opengl_box_selected);
+    connect(ui->widget_opengl, &gl_widget::boxes_settled, this, &MainWindow::on_boxes_settled);
+}
+
+// The support entries of the "Option" menu, after its own inert entry; each choice is kept
+// for the next runs.
+void MainWindow::prepare_support_menu()
+{
+    QAction* least_share = ui->menuOption->addAction(tr("Part d'appui minimale..."));
+    least_share->setObjectName(QStringLiteral("action_part_appui_minimale"));
+    connect(least_share, &QAction::triggered, this, &MainWindow::on_least_share_asked);
+    centre_action = ui->menuOption->addAction(tr("Contrôler le centre des boîtes"));
+    centre_action->setObjectName(QStringLiteral("action_controle_centre"));
+    centre_action->setCheckable(true);
+    connect(centre_action, &QAction::triggered, this, [this](bool on) {
+        support_checks changed = checks_;
+        changed.centre = on;
+        set_support_checks(changed);
+        QSettings().setValue(QStringLiteral("support/centre"), on);
+    });
+    colours_action = ui->menuOption->addAction(tr("Couleurs selon l'appui"));
+    colours_action->setObjectName(QStringLiteral("action_couleurs_appui"));
+    colours_action->setCheckable(true);
+    connect(colours_action, &QAction::triggered, this, [this](bool on) {
+        set_colours_by_support(on);
+        QSettings().setValue(QStringLiteral("support/colours"), on);
+    });
+}
+
+void MainWindow::on_least_share_asked()
+{
+    bool chosen = false;
+    const QString percent = QInputDialog::getText(
+        this, tr("Part d'appui minimale"),
+        tr("Part minimale de la base qui doit reposer sur quelque chose, en % (0 à 100 ; "
+           "vide : aucun contrôle) :"),
+        QLineEdit::Normal, checks_.min_share ? checks_.min_share->text : QString(), &chosen);
+    if (!chosen)
+        return;
+    support_checks changed = checks_;
+    changed.min_share = support_checks::parse_least_share(percent.trimmed());
+    if (!percent.trimmed().isEmpty() && !changed.min_share) {
+        std::cout << "Valeur invalide pour la part d'appui minimale : " << percent << std::endl;
+        return;
+    }
+    set_support_checks(changed);
+    QSettings().setValue(QStringLiteral("support/min_share"),
+                         changed.min_share ? changed.min_share->text : QString());
+}
+
+void MainWindow::set_support_checks(const support_checks& checks)
+{
+    checks_ = checks;
+    centre_action->setChecked(checks.centre);
+    for (const auto& s : sessions)
+        renew_support_faults(*s, checks_, max_faults_);
+    if (session* shown = ui->widget_opengl->current_session())
+        show_faults_of(shown);
+    repaint_views();
+}
+
+void MainWindow::set_colours_by_support(bool on)
+{
+    colours_by_support_ = on;
+    colours_action->setChecked(on);
+    for (const auto& s : sessions)
+        s->colours_by_support = on;
+    repaint_views();
+}
+
+void MainWindow::repaint_views()
+{
+    for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
+                            ui->widget_gl_axe_z})
+        view->update();
+}
+
+// After a move the shown session's support faults are those of its boxes as they now stand.
+void MainWindow::on_boxes_settled()
+{
+    session* s = ui->widget_opengl->current_session();
+    if (!s)
+        return;
+    if (checks_.any()) {
+        renew_support_faults(*s, checks_, max_faults_);
+        show_faults_of(s);
+    }
+    const int highlighted = ui->widget_opengl->highlighted_box();
+    if (highlighted >= 0 && std::size_t(highlighted) < s->boxes.size())
+        describe_in_info_pane(*s, highlighted);
 }
 
 // Both panes show ids as rich text: their documents load no file that markup in an id names.
@@ -209,19 +304,26 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
     session* s = add_session(read.name, std::move(read.container));
     s->file_name = file_name;
     take_contents(*s, read, faults);
+    const int64_t geometry_faults = s->faults_found;
+    if (s->grid)
+        s->support = std::make_unique<support_map>(s->boxes, *s->grid);
+    s->colours_by_support = colours_by_support_;
+    renew_support_faults(*s, checks_, max_faults_);
     ui->treeView->add_box_items(s->tree_item, s->boxes);
     if (read.loaded) {
         for (const auto& b : s->boxes)
             std::cout << box_line(*b) << std::endl;
     } else {
-        ui->treeView->mark_faulty(s->tree_item, fault_count(s->faults_found));
+        ui->treeView->mark_faulty(s->tree_item, fault_count(geometry_faults));
     }
     show_session_in_views(s);
     if (read.loaded)
         std::cout << "Lire le fichier -> OK" << std::endl;
     else
-        std::cout << "Session ouverte pour inspection : " << fault_count(s->faults_found)
+        std::cout << "Session ouverte pour inspection : " << fault_count(geometry_faults)
                   << std::endl;
+    if (checks_.any())
+        std::cout << "Defauts d'appui : " << fault_count(s->support_faults_found) << std::endl;
     return true;
 }
 
@@ -242,9 +344,18 @@ void MainWindow::show_session_in_views(session* s)
         view->update();
     }
     ui->widget_opengl->show_whole();
+    show_faults_of(s);
+}
+
+void MainWindow::show_faults_of(session* s)
+{
     faults_shown->show_faults(s, s->faults_found - int64_t(s->faults.size()));
     fault_list->resizeColumnsToContents();
     fault_dock->setVisible(!s->faults.empty());
+    for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
+                            ui->widget_gl_axe_z})
+        if (view->chosen_fault() >= int(s->faults.size()))
+            view->set_chosen_fault(-1);
 }
 
 void MainWindow::keyPressEvent(QKeyEvent* event)
@@ -381,7 +492,10 @@ void MainWindow::on_action_vue_d_ensemble_triggered()
 
 void MainWindow::describe_in_info_pane(const session& s, int index)
 {
-    write_info_pane(box_description(*s.boxes[std::size_t(index)]) + faults_of_box(s, index));
+    QString html = box_description(*s.boxes[std::size_t(index)]);
+    if (s.support)
+        html += support_description(s.support->of(std::size_t(index)));
+    write_info_pane(html + faults_of_box(s, index));
 }
 
 // A falling box reports every unit it fell, all with its final position: the pane is written

@@ -4,12 +4,15 @@
 #include <QMainWindow>
 #include <QString>
 
+#include "model/support_checks.h"
+
 #include <memory>
 #include <vector>
 
 namespace Ui {
 class MainWindow;
 }
+class QAction;
 class QDockWidget;
 class QTableView;
 class QModelIndex;
@@ -47,6 +50,13 @@ public:
     // Creates and registers an empty session with its tree node; the session owns container.
     session* add_session(const QString& name, std::unique_ptr<dimension> container);
 
+    // The support checks every session is held to, off unless asked for: its failing boxes
+    // join its faults, are listed and marked, and do not stop its moves.
+    const support_checks& checks() const { return checks_; }
+    void set_support_checks(const support_checks& checks);
+    // Every view colours each box by its share of support, or by its palette entry.
+    void set_colours_by_support(bool on);
+
     // Every registered session, in registration order.
     const std::vector<std::unique_ptr<session>>& registered_sessions() const { return sessions; }
 
@@ -68,9 +78,14 @@ private:
     void on_affiche_info_boite_triggered(QStandardItem* item, QString id);
     void on_wid_opengl_box_selected(int number);
     void on_fault_chosen(const QModelIndex& row);
+    void on_boxes_settled();
+    void on_least_share_asked();
 
     void prepare_panes();
     void prepare_fault_list();
+    void prepare_support_menu();
+    void show_faults_of(session* s);
+    void repaint_views();
     QString ask_for_session_file();
     bool open_session(const QString& file_name, const QByteArray& native_name, bool inspect);
     bool is_open(const QString& file_name) const;
@@ -88,4 +103,8 @@ private:
     fault_model* faults_shown;
     fault_sort_model* faults_sorted;
     int max_faults_ = 1000;
+    support_checks checks_;
+    bool colours_by_support_ = false;
+    QAction* centre_action;
+    QAction* colours_action;
 };

@@ -1,6 +1,7 @@
 #include "checker/arguments.h"
 
 #include "checker/check_options.h"
+#include "model/support_checks.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -32,6 +33,32 @@ bool read_max_faults(const QCommandLineParser& parser, const QCommandLineOption&
         return true;
     std::cerr << "Valeur invalide pour --max-faults : "
               << parser.value(option).toLocal8Bit().constData() << '\n';
+    return false;
+}
+
+QList<QCommandLineOption> support_options()
+{
+    return {QCommandLineOption(QStringLiteral("min-support"),
+                               QStringLiteral("Signale chaque boite dont moins de P % de la base "
+                                              "repose sur quelque chose (P de 0 a 100, "
+                                              "decimales permises)."),
+                               QStringLiteral("P")),
+            QCommandLineOption(QStringLiteral("centre"),
+                               QStringLiteral("Signale chaque boite dont le centre de la base "
+                                              "n'est pas strictement au-dessus de ses appuis."))};
+}
+
+bool read_support_checks(const QCommandLineParser& parser, support_checks& checks)
+{
+    checks.centre = parser.isSet(QStringLiteral("centre"));
+    if (!parser.isSet(QStringLiteral("min-support")))
+        return true;
+    const QString percent = parser.value(QStringLiteral("min-support"));
+    checks.min_share = support_checks::parse_least_share(percent);
+    if (checks.min_share)
+        return true;
+    std::cerr << "Valeur invalide pour --min-support : " << percent.toLocal8Bit().constData()
+              << '\n';
     return false;
 }
 

@@ -6,6 +6,7 @@
 
 class QCommandLineOption;
 class QCommandLineParser;
+struct support_checks;
 
 // Each argument as ISO 8859-1 text, which gives its bytes back unchanged: a file name need not
 // be valid in the locale's encoding to name a file.
@@ -16,6 +17,11 @@ QStringList byte_faithful_arguments(int argc, char* argv[]);
 QCommandLineOption max_faults_option();
 bool read_max_faults(const QCommandLineParser& parser, const QCommandLineOption& option,
                      int& max_faults);
+
+// --min-support P and --centre, and what they ask for: false, with a line on the standard
+// error stream, when P is not a percent from 0 to 100.
+QList<QCommandLineOption> support_options();
+bool read_support_checks(const QCommandLineParser& parser, support_checks& checks);
 
 // Parses the arguments, naming the files by their bytes; with --help, writes the help and
 // gives the status 0 to leave with.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/support_checks.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -13,5 +15,6 @@ struct check_options {
     bool json = false;
     bool statistics = false;
     int max_faults = 1000;      // faults written per file; 0 for all of them
+    support_checks support;     // off unless asked for
     QList<QByteArray> files;    // the arguments' own bytes, which name the files
 };

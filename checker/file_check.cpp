@@ -1,5 +1,8 @@
 #include "checker/file_check.h"
 
+#include "model/support_faults.h"
+#include "model/support_map.h"
+
 #include <QFile>
 
 #include <iostream>
@@ -17,9 +20,23 @@ file_check file_check::of(const QByteArray& native_path, const check_options& o,
     c.packing.grid = std::move(c.read.grid);
     c.packing.boxes = std::move(c.read.boxes);
     const bool wanted = o.json || o.statistics || o.every_fault;
-    if (wanted && (c.read.loaded || (o.every_fault && !c.read.unreadable)))
+    const bool boxes_read = c.read.loaded || (o.every_fault && !c.read.unreadable);
+    if (wanted && boxes_read)
         c.figures = packing_statistics::of(c.packing);
+    if (o.support.any() && boxes_read && c.packing.grid) {
+        c.packing.support = std::make_unique<support_map>(c.packing.boxes, *c.packing.grid);
+        c.support_fault_count = count_support_faults(*c.packing.support, o.support);
+        if (c.figures)
+            c.support_figures = support_statistics::of(*c.packing.support);
+    }
     return c;
+}
+
+void file_check::find_support_faults(const check_options& o,
+                                     const std::function<void(const packing_fault&)>& take) const
+{
+    if (packing.support)
+        ::find_support_faults(packing, *packing.support, o.support, take);
 }
 
 void file_check::report_unreadable() const

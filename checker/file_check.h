@@ -4,7 +4,9 @@
 #include "model/packing_statistics.h"
 #include "model/session.h"
 #include "model/session_reader.h"
+#include "model/support_statistics.h"
 
+#include <functional>
 #include <optional>
 
 class fault_sink;
@@ -17,6 +19,10 @@ struct file_check {
     session_reader::result read;  // its container, grid and boxes are moved into packing
     session packing;
     std::optional<packing_statistics> figures;
+    // With a support check, on boxes that were read: its faults, and its figures with the
+    // others. packing.support holds how every box rests.
+    int64_t support_fault_count = 0;
+    std::optional<support_statistics> support_figures;
 
     static file_check of(const QByteArray& native_path, const check_options& o, fault_sink& sink);
 
@@ -24,8 +30,12 @@ struct file_check {
     {
         if (read.unreadable)
             return not_opened;
-        return read.loaded ? all_loaded : check_failed;
+        return read.loaded && support_fault_count == 0 ? all_loaded : check_failed;
     }
+
+    // Hands take the support faults, as many as support_fault_count.
+    void find_support_faults(const check_options& o,
+                             const std::function<void(const packing_fault&)>& take) const;
 
     // The viewer's one line on the standard error stream, the name as its bytes.
     void report_unreadable() const;

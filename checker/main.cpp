@@ -35,6 +35,19 @@ QJsonArray span_json(int from, int to)
     return {from, to};
 }
 
+// The exact share as its two areas, and its percent for reading.
+QJsonObject share_json(int64_t supported_area, int64_t base_area)
+{
+    return {{"supported_area", double(supported_area)},
+            {"base_area", double(base_area)},
+            {"percent", base_area > 0 ? 100.0 * double(supported_area) / double(base_area) : 0.0}};
+}
+
+double halved(int64_t doubled)
+{
+    return double(doubled) / 2;
+}
+
 QJsonObject fault_json(const packing_fault& f)
 {
     switch (f.what) {
@@ -52,6 +65,17 @@ QJsonObject fault_json(const packing_fault& f)
         o.insert("cells", QJsonObject{{"x", span_json(c.x0, c.x1)},
                                       {"y", span_json(c.y0, c.y1)},
                                       {"z", span_json(c.z0, c.z1)}});
+        return o;
+    }
+    case packing_fault::kind::support:
+    case packing_fault::kind::centre: {
+        QJsonObject o = box_json(f.id, f.index);
+        o.insert("kind", f.what == packing_fault::kind::support ? "support" : "centre");
+        o.insert("share", share_json(f.supported_area, f.base_area));
+        if (f.what == packing_fault::kind::centre)
+            o.insert("centre", QJsonObject{{"x", halved(f.centre_x2)},
+                                           {"y", f.base_level},
+                                           {"z", halved(f.centre_z2)}});
         return o;
     }
     case packing_fault::kind::format:
@@ -73,6 +97,17 @@ QJsonObject statistics_json(const file_check& c, const check_options& o)
         for (int i : s.unsupported)
             listed.append(box_json(c.packing.boxes[std::size_t(i)]->id, i));
         figures.insert("unsupported_boxes", listed);
+    }
+    if (c.support_figures) {
+        const support_statistics& a = *c.support_figures;
+        figures.insert("support",
+                       QJsonObject{{"smallest_share",
+                                    a.any_share ? QJsonValue(share_json(a.smallest_supported,
+                                                                        a.smallest_base))
+                                                : QJsonValue()},
+                                   {"under_100", a.under_whole},
+                                   {"under_75", a.under_three_quarters},
+                                   {"centre_not_supported", a.centre_not_supported}});
     }
     return figures;
 }
@@ -119,6 +154,7 @@ QJsonObject check_as_json(const QByteArray& native_path, const check_options& o,
 {
     json_sink sink(o);
     const file_check c = file_check::of(native_path, o, sink);
+    c.find_support_faults(o, [&](const packing_fault& f) { sink.take(f); });
     status = std::max(status, c.status());
     return sink.file_json(c, o);
 }
@@ -148,13 +184,15 @@ std::optional<int> parse_command_line(const QStringList& arguments, check_option
                                    QStringLiteral("Ecrit les statistiques des fichiers charges."));
     const QCommandLineOption max_faults = max_faults_option();
     parser.addOptions({help, boxes, all, json, stats, max_faults});
+    parser.addOptions(support_options());
     parser.addPositionalArgument(QStringLiteral("FICHIER"),
                                  QStringLiteral("Fichiers de session, verifies dans l'ordre."),
                                  QStringLiteral("FICHIER..."));
     bool understood = false;
     if (const std::optional<int> status = parse_files(parser, arguments, help, o.files, understood))
         return status;
-    understood = understood && read_max_faults(parser, max_faults, o.max_faults);
+    understood = understood && read_max_faults(parser, max_faults, o.max_faults)
+                 && read_support_checks(parser, o.support);
     if (const std::optional<int> status = refuse_unless(parser, understood, o.files))
         return status;
     o.boxes = parser.isSet(boxes);

@@ -41,7 +41,13 @@ void text_report::viewer_finished(const QStringList& lines, bool loaded)
 
 void text_report::take(const packing_fault& f)
 {
-    if (!o.every_fault || !cap.admits_one_more())
+    if (o.every_fault)
+        write_fault(f);
+}
+
+void text_report::write_fault(const packing_fault& f)
+{
+    if (!cap.admits_one_more())
         return;
     write_line(fault_line(f));
     if (written_faults)
@@ -73,6 +79,7 @@ void text_report::finish(const file_check& c)
                 write_line(box_line(*b));
         write_line(QLatin1String("Lire le fichier -> OK"));
     }
+    c.find_support_faults(o, [this](const packing_fault& f) { write_fault(f); });
     if (cap.left_out() > 0)
         write_line(more_faults_line(cap.left_out()));
     if (c.figures && (o.statistics || o.every_fault))
@@ -88,6 +95,17 @@ void text_report::write_statistics(const file_check& c) const
                + QLatin1String(", remplissage ") + QString::number(s.fill_rate, 'f', 2)
                + QLatin1String(" %, ") + QString::number(s.unsupported.size())
                + QLatin1String(" sans appui"));
+    if (c.support_figures) {
+        const support_statistics& a = *c.support_figures;
+        write_line(QLatin1String("Appui: plus petite part ")
+                   + (a.any_share ? share_text(a.smallest_supported, a.smallest_base)
+                                  : QLatin1String("aucune"))
+                   + QLatin1String(", ") + QString::number(a.under_whole)
+                   + QLatin1String(" sous 100 %, ") + QString::number(a.under_three_quarters)
+                   + QLatin1String(" sous 75 %, ") + QString::number(a.centre_not_supported)
+                   + QLatin1String(a.centre_not_supported == 1 ? " centre sans appui"
+                                                               : " centres sans appui"));
+    }
     if (o.every_fault)
         for (int i : s.unsupported)
             write_line(QLatin1String("Sans appui: ")

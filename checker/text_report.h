@@ -32,6 +32,7 @@ public:
     void finish(const file_check& c);
 
 private:
+    void write_fault(const packing_fault& f);
     void write_statistics(const file_check& c) const;
 
     const check_options& o;

@@ -369,6 +369,8 @@ int settle(session& s, int highlighted)
         settle_in_cascade_order(s);
     else
         drop_lowest_first(s, lowest_first(s, all));
+    if (s.support)
+        s.support->refresh(s.boxes, *s.grid);
     return tracked ? highlighted_start - s.boxes[std::size_t(highlighted)]->position.py : 0;
 }
 

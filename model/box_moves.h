@@ -25,7 +25,8 @@ bool can_move(const session& s, int d, int index);
 void shift(session& s, int d, int index);
 
 // Lets every box with free cells beneath it fall until all rest on the floor or on other
-// boxes. Returns how many units the box at highlighted fell (0 when it is not a valid index).
+// boxes, and brings the session's support figures up to date. Returns how many units the
+// box at highlighted fell (0 when it is not a valid index).
 int settle(session& s, int highlighted);
 
 // The end state of the unit-by-unit cascade for any session, even one whose boxes overlap

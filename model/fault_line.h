@@ -19,6 +19,12 @@ QStringList axis_names(int axes);
 
 // The short name of a kind of fault: "collision", "hors", "format".
 QString fault_kind_name(int kind);
+// A share of a base as its two areas and a percent cut, not rounded, to two decimals, so
+// that a share under a least share never reads as that share: "7026/10000 (70.26 %)".
+QString share_text(int64_t supported_area, int64_t base_area);
+
+// A doubled coordinate halved, exactly: "12.5", "7".
+QString halved_text(int64_t doubled);
 
 // "1 defaut", "25 defauts".
 QString fault_count(int64_t count);

@@ -4,6 +4,7 @@
 #include "model/dimension.h"
 #include "model/occupancy_grid.h"
 #include "model/packing_fault.h"
+#include "model/support_map.h"
 
 #include <QString>
 
@@ -26,4 +27,11 @@ struct session {
     // shown lets through; empty for a valid packing.
     std::vector<packing_fault> faults;
     int64_t faults_found = 0;             // all of them, held or not
+    int64_t support_faults_found = 0;     // of which the support checks' faults
+    // Counts every change of faults, so that what is drawn of them knows when to follow.
+    unsigned faults_revision = 0;
+    // How each box rests, when asked for; current after every move and its settling.
+    std::unique_ptr<support_map> support;
+    // The views colour each box by its share of support instead of its palette entry.
+    bool colours_by_support = false;
 };

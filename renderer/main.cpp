@@ -43,6 +43,7 @@ struct render_options {
     int view = -1;                // one view alone, by its mode; -1 for all four laid out
     QSize main_size;
     bool window_camera = false;   // the main view as the window first shows it
+    bool colours_by_support = false;
 };
 
 // "1000x700"; empty when the text is not two positive numbers.
@@ -195,8 +196,13 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
                                                    "conteneur et toutes les boites (par defaut), "
                                                    "ou window, comme la fenetre l'ouvre."),
                                     QStringLiteral("CAMERA"), QStringLiteral("packing"));
+    const QCommandLineOption colour(QStringLiteral("colour"),
+                                    QStringLiteral("Couleur des boites : palette (par defaut) "
+                                                   "ou support (selon la part d'appui)."),
+                                    QStringLiteral("MODE"), QStringLiteral("palette"));
     const QCommandLineOption max_faults = max_faults_option();
-    parser.addOptions({help, out, view, size, camera, max_faults});
+    parser.addOptions({help, out, view, size, camera, colour, max_faults});
+    parser.addOptions(support_options());
     parser.addPositionalArgument(QStringLiteral("FICHIER"),
                                  QStringLiteral("Fichiers de session, dessines dans l'ordre."),
                                  QStringLiteral("FICHIER..."));
@@ -208,7 +214,14 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
     o.out_dir = parser.value(out).toLatin1();
     o.view = parser.isSet(view) ? view_names.indexOf(parser.value(view)) : -1;
     o.main_size = size_from_text(parser.value(size));
-    understood = understood && read_max_faults(parser, max_faults, o.check.max_faults);
+    understood = understood && read_max_faults(parser, max_faults, o.check.max_faults)
+                 && read_support_checks(parser, o.check.support);
+    o.colours_by_support = parser.value(colour) == QLatin1String("support");
+    if (understood && !o.colours_by_support && parser.value(colour) != QLatin1String("palette")) {
+        understood = false;
+        std::cerr << "Couleur inconnue : " << parser.value(colour).toLocal8Bit().constData()
+                  << '\n';
+    }
     if (understood && parser.isSet(view) && o.view < 0) {
         understood = false;
         std::cerr << "Vue inconnue : " << parser.value(view).toLocal8Bit().constData() << '\n';
@@ -251,6 +264,9 @@ exit_status render_file(const QByteArray& native_path, const render_options& o,
     if (!can_write)
         return c.status();
     c.packing.faults = std::move(written_faults);
+    if (o.colours_by_support && !c.packing.support && c.packing.grid)
+        c.packing.support = std::make_unique<support_map>(c.packing.boxes, *c.packing.grid);
+    c.packing.colours_by_support = o.colours_by_support;
     const QByteArray path = picture_path(native_path, o, taken);
     const picture_caption caption(QFileInfo(c.path).fileName(), c.read.loaded, c.packing.faults,
                                   left_out);

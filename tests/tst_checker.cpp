@@ -69,6 +69,18 @@ const QByteArray huge_boxes =
     "<box id=\"h3\" length=\"65535\" width=\"65535\" height=\"65535\" px=\"1\" py=\"0\" pz=\"0\"/>\n"
     "</boxs></qarvel>\n";
 
+// t rests on a and b, on 7026 of its 10000 cells, its centre over a; w rests on half of its
+// base, its centre on the edge of c's top.
+const QByteArray resting_boxes =
+    "<qarvel name=\"rest\"><container length=\"200\" width=\"100\" height=\"10\"/>"
+    "<boxs number=\"5\">\n"
+    "<box id=\"a\" length=\"70\" width=\"100\" height=\"2\" px=\"0\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"b\" length=\"26\" width=\"1\" height=\"2\" px=\"70\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"t\" length=\"100\" width=\"100\" height=\"1\" px=\"0\" py=\"2\" pz=\"0\"/>\n"
+    "<box id=\"c\" length=\"10\" width=\"10\" height=\"2\" px=\"100\" py=\"0\" pz=\"0\"/>\n"
+    "<box id=\"w\" length=\"10\" width=\"10\" height=\"1\" px=\"105\" py=\"2\" pz=\"0\"/>\n"
+    "</boxs></qarvel>\n";
+
 const QByteArray planted_viewer_lines =
     "Ouvrir le fichier : bad.qrv\n"
     "\n"
@@ -288,6 +300,7 @@ private slots:
     void every_fault_against_a_plain_model_data();
     void every_fault_against_a_plain_model();
     void json_without_all();
+    void json_support_faults_and_figures();
     void file_name_not_valid_in_the_locale();
 };
 
@@ -357,6 +370,54 @@ void tst_checker::lines_and_status_data()
              "Statistiques: 4 boites, conteneur 281462092005375, occupe 281462092005375, "
              "remplissage 100.00 %, 0 sans appui\n"
         << QByteArray() << 1;
+    const QByteArray rest_loaded = "Ouvrir le fichier : rest.qrv\nLire le fichier -> OK\n";
+    const QByteArray t_share = "Defaut: appui insuffisant [boite t] index 2, appui 7026/10000 "
+                               "(70.26 %)\n";
+    const QByteArray w_share = "Defaut: appui insuffisant [boite w] index 4, appui 50/100 "
+                               "(50.00 %)\n";
+    const QByteArray w_centre = "Defaut: centre sans appui [boite w] index 4, centre x 110, y 2, "
+                                "z 5\n";
+    QTest::newRow("support checks off") << QStringList{"--stats", "rest.qrv"}
+                                        << rest_loaded
+                                               + "Statistiques: 5 boites, conteneur 200000, "
+                                                 "occupe 24352, remplissage 12.18 %, 0 sans "
+                                                 "appui\n"
+                                        << QByteArray() << 0;
+    QTest::newRow("least share and centre, with figures")
+        << QStringList{"--min-support", "75", "--centre", "--stats", "rest.qrv"}
+        << rest_loaded + t_share + w_share + w_centre
+               + "Statistiques: 5 boites, conteneur 200000, occupe 24352, remplissage 12.18 %, "
+                 "0 sans appui\n"
+                 "Appui: plus petite part 50/100 (50.00 %), 2 sous 100 %, 2 sous 75 %, "
+                 "1 centre sans appui\n"
+        << QByteArray() << 1;
+    QTest::newRow("a share equal to the least share passes")
+        << QStringList{"--min-support", "70.26", "rest.qrv"} << rest_loaded + w_share
+        << QByteArray() << 1;
+    QTest::newRow("a share a thousandth under fails")
+        << QStringList{"--min-support", "70.261", "rest.qrv"} << rest_loaded + t_share + w_share
+        << QByteArray() << 1;
+    QTest::newRow("support faults capped with the others")
+        << QStringList{"--all", "--max-faults", "2", "--min-support", "100", "--centre",
+                       "rest.qrv"}
+        << rest_loaded + t_share + w_share
+               + "... et 1 autres defauts\n"
+                 "Statistiques: 5 boites, conteneur 200000, occupe 24352, remplissage 12.18 %, "
+                 "0 sans appui\n"
+                 "Appui: plus petite part 50/100 (50.00 %), 2 sous 100 %, 2 sous 75 %, "
+                 "1 centre sans appui\n"
+        << QByteArray() << 1;
+    QTest::newRow("every share passes 0 %, every centre held")
+        << QStringList{"--min-support", "0", "ok.qrv"}
+        << QByteArray("Ouvrir le fichier : ok.qrv\nLire le fichier -> OK\n") << QByteArray()
+        << 0;
+    QTest::newRow("a file that fails before its boxes has no support faults")
+        << QStringList{"--min-support", "75", "--centre", "bad.qrv"} << planted_viewer_lines
+        << QByteArray() << 1;
+    for (const char* refused : {"100.5", "-1", "75,5", "1e2", "soixante"})
+        QTest::addRow("least share %s refused", refused)
+            << QStringList{"--min-support", refused, "rest.qrv"} << QByteArray()
+            << QByteArray("Valeur invalide pour --min-support : ") + refused << 2;
     QTest::newRow("cap that is not a number")
         << QStringList{"--all", "--max-faults", "beaucoup", "bad.qrv"} << QByteArray()
         << QByteArray("--max-faults") << 2;
@@ -384,6 +445,7 @@ void tst_checker::lines_and_status()
     QVERIFY(write_file(dir.filePath("ok.qrv"), two_boxes));
     QVERIFY(write_file(dir.filePath("bad.qrv"), planted_faults));
     QVERIFY(write_file(dir.filePath("huge.qrv"), huge_boxes));
+    QVERIFY(write_file(dir.filePath("rest.qrv"), resting_boxes));
     QVERIFY(QDir(dir.path()).mkdir("folder.qrv"));
     const run_result r = run_check(dir.path(), arguments);
     QCOMPARE(r.out, out);
@@ -509,6 +571,45 @@ void tst_checker::json_without_all()
     const QJsonObject missing = files[2].toObject();
     QCOMPARE(missing["opened"].toBool(), false);
     QCOMPARE(missing["loaded"].toBool(), false);
+}
+
+// A kind per check with the exact share; the figures' twin of the text line; nothing of it
+// without the options.
+void tst_checker::json_support_faults_and_figures()
+{
+    QTemporaryDir dir;
+    QVERIFY(write_file(dir.filePath("rest.qrv"), resting_boxes));
+    const run_result r =
+        run_check(dir.path(), {"--json", "--min-support", "75", "--centre", "rest.qrv"});
+    QCOMPARE(r.status, 1);
+    const QJsonObject file = QJsonDocument::fromJson(r.out).array()[0].toObject();
+    QCOMPARE(file["loaded"].toBool(), true);
+    const auto share = [](int supported, int base, double percent) {
+        return QJsonObject{{"supported_area", supported}, {"base_area", base},
+                           {"percent", percent}};
+    };
+    const QJsonObject w{{"index", 4}, {"id", "w"}, {"share", share(50, 100, 50.0)}};
+    QJsonObject w_centre = w;
+    w_centre.insert("kind", "centre");
+    w_centre.insert("centre", QJsonObject{{"x", 110}, {"y", 2}, {"z", 5}});
+    QJsonObject w_share = w;
+    w_share.insert("kind", "support");
+    QCOMPARE(file["faults"].toArray(),
+             (QJsonArray{QJsonObject{{"index", 2}, {"id", "t"}, {"kind", "support"},
+                                     {"share", share(7026, 10000, 70.26)}},
+                         w_share, w_centre}));
+    QCOMPARE(file["fault_count"].toInt(), 3);
+    QCOMPARE(file["statistics"].toObject()["support"].toObject(),
+             (QJsonObject{{"smallest_share", share(50, 100, 50.0)},
+                          {"under_100", 2},
+                          {"under_75", 2},
+                          {"centre_not_supported", 1}}));
+
+    const run_result plain = run_check(dir.path(), {"--json", "rest.qrv"});
+    QCOMPARE(plain.status, 0);
+    const QJsonObject plain_file = QJsonDocument::fromJson(plain.out).array()[0].toObject();
+    QCOMPARE(plain_file["faults"].toArray(), QJsonArray());
+    QVERIFY(!plain_file["statistics"].toObject().contains("support"));
 }
 
 // The name is passed as its bytes through the shell: a QProcess argument is text.

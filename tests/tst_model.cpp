@@ -8,6 +8,7 @@
 #include "model/palette.h"
 #include "model/session.h"
 #include "model/session_reader.h"
+#include "model/support_map.h"
 
 #include <QRandomGenerator>
 #include <QStringList>
@@ -314,6 +315,81 @@ struct move_case {
 
 Q_DECLARE_METATYPE(check_case)
 Q_DECLARE_METATYPE(move_case)
+Q_DECLARE_METATYPE(box_row)
+
+
+// How one box rests, counted cell by cell: a cell of its base is held when some other box
+// whose top lies at the base's level covers that cell (a box of height 0 at its own level);
+// the centre is held when the held cells' corners surround it on every side, checked by
+// angles, not by a hull.
+struct support_reference {
+    int64_t held = 0;
+    int64_t base = 0;
+    bool centre = false;
+};
+
+support_reference support_by_cells(const std::vector<std::unique_ptr<box>>& boxes, std::size_t i)
+{
+    const box& b = *boxes[i];
+    const position& p = b.position;
+    support_reference r;
+    r.base = int64_t(b.dimension.length()) * b.dimension.width();
+    if (p.py == 0) {
+        r.held = r.base;
+        r.centre = true;
+        return r;
+    }
+    std::vector<std::pair<int64_t, int64_t>> around;  // doubled, from the centre
+    for (int x = p.px; x < p.px + b.dimension.length(); ++x)
+        for (int z = p.pz; z < p.pz + b.dimension.width(); ++z) {
+            bool held = false;
+            for (std::size_t j = 0; j < boxes.size() && !held; ++j) {
+                const box& o = *boxes[j];
+                held = j != i && o.position.py + o.dimension.height() == p.py
+                       && x >= o.position.px && x < o.position.px + o.dimension.length()
+                       && z >= o.position.pz && z < o.position.pz + o.dimension.width();
+            }
+            if (!held)
+                continue;
+            ++r.held;
+            for (int cx : {x, x + 1})
+                for (int cz : {z, z + 1})
+                    around.emplace_back(2 * cx - (2 * p.px + b.dimension.length()),
+                                        2 * cz - (2 * p.pz + b.dimension.width()));
+        }
+    // Not surrounded when all corners lie on one closed side of a line through the centre
+    // along one of them.
+    const auto cross = [](auto a, auto b) { return a.first * b.second - a.second * b.first; };
+    r.centre = !around.empty();
+    for (const auto& a : around) {
+        if (a.first == 0 && a.second == 0)
+            continue;
+        bool left = false, right = false;
+        for (const auto& c : around) {
+            left = left || cross(a, c) > 0;
+            right = right || cross(a, c) < 0;
+        }
+        r.centre = r.centre && left && right;
+    }
+    return r;
+}
+
+void verify_support_matches_cells(const std::vector<std::unique_ptr<box>>& boxes,
+                                  const support_map& support)
+{
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        const support_reference expected = support_by_cells(boxes, i);
+        const box_support& s = support.of(i);
+        const box& b = *boxes[i];
+        QVERIFY2(s.supported_area == expected.held && s.base_area == expected.base
+                     && s.centre_supported == expected.centre,
+                 qPrintable(QStringLiteral("box %1 at %2 %3 %4: %5/%6 centre %7, cells say "
+                                           "%8/%9 centre %10")
+                                .arg(i).arg(b.position.px).arg(b.position.py).arg(b.position.pz)
+                                .arg(s.supported_area).arg(s.base_area).arg(s.centre_supported)
+                                .arg(expected.held).arg(expected.base).arg(expected.centre)));
+    }
+}
 
 class tst_model : public QObject {
     Q_OBJECT
@@ -333,6 +409,9 @@ private slots:
     void random_moves_keep_grid_equal_to_boxes();
     void index_matches_a_dense_grid_on_random_scenes();
     void settling_and_cells_taken_match_a_dense_grid_with_flat_and_shared_boxes();
+    void support_of_one_box_data();
+    void support_of_one_box();
+    void support_matches_cells_on_random_scenes();
 };
 
 void tst_model::dimension_keeps_low_16_bits_unsigned_data()
@@ -753,6 +832,120 @@ void tst_model::settling_and_cells_taken_match_a_dense_grid_with_flat_and_shared
     }
     QVERIFY(shared > 1000);
     QVERIFY(flat_fell > 1000);
+}
+
+// The box under test first, at py 4 over a 4 x 4 base from (0, 0); its supporters after it.
+void tst_model::support_of_one_box_data()
+{
+    QTest::addColumn<QVector<box_row>>("rows");
+    QTest::addColumn<qint64>("held");
+    QTest::addColumn<qint64>("base");
+    QTest::addColumn<bool>("centre");
+    const box_row top{0, 4, 0, 4, 4, 1, "top"};
+    const auto under = [](int px, int pz, int length, int width, int height = 4) {
+        return box_row{px, 4 - height, pz, length, width, height, "under"};
+    };
+    QTest::newRow("on the floor") << QVector<box_row>{{0, 0, 0, 4, 4, 1, "top"}} << 16ll << 16ll
+                                  << true;
+    QTest::newRow("nothing beneath") << QVector<box_row>{top} << 0ll << 16ll << false;
+    QTest::newRow("wholly held") << QVector<box_row>{top, under(0, 0, 4, 4)} << 16ll << 16ll
+                                 << true;
+    QTest::newRow("centre on the edge of the one contact")
+        << QVector<box_row>{top, under(0, 0, 2, 4)} << 8ll << 16ll << false;
+    QTest::newRow("centre just inside the one contact")
+        << QVector<box_row>{top, under(0, 0, 3, 4)} << 12ll << 16ll << true;
+    QTest::newRow("odd extent, centre 1.5 beyond a contact to 1")
+        << QVector<box_row>{{0, 4, 0, 3, 3, 1, "top"}, under(0, 0, 1, 3)} << 3ll << 9ll << false;
+    QTest::newRow("odd extent, centre 1.5 inside a contact to 2")
+        << QVector<box_row>{{0, 4, 0, 3, 3, 1, "top"}, under(0, 0, 2, 3)} << 6ll << 9ll << true;
+    QTest::newRow("contacts in a row, centre on the hull's edge")
+        << QVector<box_row>{top, under(0, 0, 1, 2), under(3, 0, 1, 2)} << 4ll << 16ll << false;
+    QTest::newRow("opposite corners, centre on the diagonal inside the hull")
+        << QVector<box_row>{top, under(0, 0, 1, 1), under(3, 3, 1, 1)} << 2ll << 16ll << true;
+    QTest::newRow("four quarters meeting at the centre")
+        << QVector<box_row>{top, under(0, 0, 2, 2), under(2, 0, 2, 2), under(0, 2, 2, 2),
+                            under(2, 2, 2, 2)}
+        << 16ll << 16ll << true;
+    QTest::newRow("supporters overlapping each other count once")
+        << QVector<box_row>{top, under(0, 0, 3, 4), under(1, 0, 3, 4, 2)} << 16ll << 16ll
+        << true;
+    QTest::newRow("a neighbour meeting the base along a line only")
+        << QVector<box_row>{top, under(4, 0, 2, 4)} << 0ll << 16ll << false;
+    QTest::newRow("a supporter of no length: a top along a line only")
+        << QVector<box_row>{top, under(2, 0, 0, 4)} << 0ll << 16ll << false;
+    QTest::newRow("a box of height 0 offers its top at its level")
+        << QVector<box_row>{top, {0, 4, 0, 4, 4, 0, "sheet"}} << 16ll << 16ll << true;
+    QTest::newRow("a top below the base holds nothing")
+        << QVector<box_row>{top, {0, 0, 0, 4, 4, 3, "low"}} << 0ll << 16ll << false;
+    QTest::newRow("a base of no area has no share")
+        << QVector<box_row>{{0, 4, 0, 0, 4, 1, "line"}, under(0, 0, 4, 4)} << 0ll << 0ll
+        << false;
+}
+
+// The grid a reader would make of these boxes: those inside the container that cover a cell.
+std::unique_ptr<occupancy_grid> grid_of(const dimension& container,
+                                        const std::vector<std::unique_ptr<box>>& boxes)
+{
+    auto grid = std::make_unique<occupancy_grid>(container);
+    for (const auto& b : boxes)
+        if (outside_axes(container, *b) == 0)
+            grid->take(*b);
+    return grid;
+}
+
+void tst_model::support_of_one_box()
+{
+    QFETCH(QVector<box_row>, rows);
+    std::vector<std::unique_ptr<box>> boxes;
+    for (const box_row& row : rows)
+        boxes.push_back(make_box(row));
+    QFETCH(qint64, held);
+    QFETCH(qint64, base);
+    QFETCH(bool, centre);
+    const auto grid = grid_of(dimension(8, 8, 8), boxes);
+    const support_map support(boxes, *grid);
+    const box_support& s = support.of(0);
+    QCOMPARE(s.supported_area, held);
+    QCOMPARE(s.base_area, base);
+    QCOMPARE(s.centre_supported, centre);
+}
+
+// Random boxes, overlapping freely, some outside the container, many at the few levels where
+// others end; then random boxes moved, the grid with them, and the map refreshed: its figures
+// are those counted afresh, cell by cell.
+void tst_model::support_matches_cells_on_random_scenes()
+{
+    QRandomGenerator random(24);
+    const dimension container(6, 6, 6);
+    for (int scene = 0; scene < 60; ++scene) {
+        std::vector<std::unique_ptr<box>> boxes;
+        const auto random_box = [&] {
+            return box_row{random.bounded(-1, 7), 2 * random.bounded(0, 4), random.bounded(-1, 7),
+                           random.bounded(0, 6), random.bounded(0, 6), 2 * random.bounded(0, 2),
+                           QString()};
+        };
+        const int count = random.bounded(1, 16);
+        for (int i = 0; i < count; ++i)
+            boxes.push_back(make_box(random_box()));
+        const auto grid = grid_of(container, boxes);
+        support_map support(boxes, *grid);
+        verify_support_matches_cells(boxes, support);
+        for (int round = 0; round < 3 && !QTest::currentTestFailed(); ++round) {
+            for (int moved = random.bounded(1, 4); moved > 0; --moved) {
+                const box_row r = random_box();
+                box& b = *boxes[std::size_t(random.bounded(int(boxes.size())))];
+                if (outside_axes(container, b) == 0)
+                    grid->release(b);
+                b.position = position(r.px, r.py, r.pz);
+                if (outside_axes(container, b) == 0)
+                    grid->take(b);
+            }
+            support.refresh(boxes, *grid);
+            verify_support_matches_cells(boxes, support);
+        }
+        if (QTest::currentTestFailed())
+            return;
+    }
 }
 
 QTEST_APPLESS_MAIN(tst_model)

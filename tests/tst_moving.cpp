@@ -3,10 +3,13 @@
 #include "app/mainwindow.h"
 #include "browser/liste_boite.h"
 #include "model/session.h"
+#include "model/support_checks.h"
+#include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
 #include <QDockWidget>
 #include <QFile>
+#include <QListView>
 #include <QRandomGenerator>
 #include <QStandardItem>
 #include <QTemporaryDir>
@@ -126,6 +129,9 @@ QString pane_line_after(const QTextEdit* pane, const QString& heading)
     return {};
 }
 
+// The pane's last lines for a box on the floor.
+const QStringList on_the_floor{"Appui :", "au sol, centre soutenu", ""};
+
 // The pane's lines, without the blanks around them.
 QStringList pane_lines(const QTextEdit* pane)
 {
@@ -145,6 +151,7 @@ public:
     }
 
     bool exposed() { return QTest::qWaitForWindowExposed(&window); }
+    MainWindow& main_window() { return window; }
 
     session* load(const file_container& container, const box_list& boxes,
                   const QString& name = QStringLiteral("essai"))
@@ -257,6 +264,7 @@ private slots:
     void tree_click_shows_the_first_box_of_its_id();
     void tree_click_on_a_session_not_shown();
     void closed_dock_reopens_on_tree_click_only();
+    void support_faults_follow_moves();
 };
 
 void tst_moving::arrow_moves_the_highlighted_box_data()
@@ -672,23 +680,23 @@ void tst_moving::pick_shows_the_box_data()
 
     QTest::newRow("first box")
         << 0 << QStringList{"Boite id = 7", "Dimention :", "1, 1, 1", "Position :", "0, 0, 0",
-                            "Couleur :", ""}
+                            "Couleur :", ""} + on_the_floor
         << "#0000dd";
     QTest::newRow("colour 18")
         << 1 << QStringList{"Boite id = rouge", "Dimention :", "1, 1, 1", "Position :",
-                            "1, 0, 0", "Couleur :", ""}
+                            "1, 0, 0", "Couleur :", ""} + on_the_floor
         << "#dd0000";
     QTest::newRow("length -1 in the file")
         << 2 << QStringList{"Boite id = long", "Dimention :", "65535, 1, 1", "Position :",
-                            "0, 0, 1", "Couleur :", ""}
+                            "0, 0, 1", "Couleur :", ""} + on_the_floor
         << "#000000";
     QTest::newRow("colour -1")
         << 3 << QStringList{"Boite id = gris", "Dimention :", "2, 1, 1", "Position :",
-                            "2, 0, 0", "Couleur :", ""}
+                            "2, 0, 0", "Couleur :", ""} + on_the_floor
         << "#cccccc";
     QTest::newRow("markup id")
         << 4 << QStringList{"Boite id = x", "Dimention :", "1, 1, 1", "Position :", "0, 0, 2",
-                            "Couleur :", ""}
+                            "Couleur :", ""} + on_the_floor
         << "#33cccc";
 }
 
@@ -726,15 +734,15 @@ void tst_moving::tree_click_shows_the_first_box_of_its_id_data()
     QTest::newRow("unique id")
         << 2 << 2
         << QStringList{"Boite id = b", "Dimention :", "1, 1, 1", "Position :", "2, 0, 0",
-                       "Couleur :", ""};
+                       "Couleur :", ""} + on_the_floor;
     QTest::newRow("first node of a repeated id")
         << 1 << 1
         << QStringList{"Boite id = d", "Dimention :", "1, 1, 1", "Position :", "1, 0, 0",
-                       "Couleur :", ""};
+                       "Couleur :", ""} + on_the_floor;
     QTest::newRow("second node of a repeated id")
         << 3 << 1
         << QStringList{"Boite id = d", "Dimention :", "1, 1, 1", "Position :", "1, 0, 0",
-                       "Couleur :", ""};
+                       "Couleur :", ""} + on_the_floor;
 }
 
 void tst_moving::tree_click_shows_the_first_box_of_its_id()
@@ -782,7 +790,8 @@ void tst_moving::tree_click_on_a_session_not_shown()
         QCOMPARE(axis_view->highlighted_box(), 2);
     }
     QCOMPARE(pane_lines(w.pane()), (QStringList{"Boite id = p0", "Dimention :", "1, 1, 1",
-                                                "Position :", "2, 0, 2", "Couleur :", ""}));
+                                                "Position :", "2, 0, 2", "Couleur :", ""}
+                                    + on_the_floor));
 }
 
 void tst_moving::closed_dock_reopens_on_tree_click_only()
@@ -807,6 +816,66 @@ void tst_moving::closed_dock_reopens_on_tree_click_only()
     w.click_tree_node(s->tree_item->child(0));
     QVERIFY(w.dock()->isVisible());
     QCOMPARE(pane_line_after(w.pane(), "Position :"), QStringLiteral("0, 0, 0"));
+}
+
+bool holds_magenta(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            if (qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) > 200)
+                return true;
+        }
+    return false;
+}
+
+// With both checks set, a box resting on too little is listed as the checker words it and its
+// overhang is marked on screen; it still moves, and after every move the list, the marks and
+// the pane follow its new share.
+void tst_moving::support_faults_follow_moves()
+{
+    packing_window w;
+    QVERIFY(w.exposed());
+    support_checks checks;
+    checks.min_share = support_checks::parse_least_share("75");
+    checks.centre = true;
+    w.main_window().set_support_checks(checks);
+    // w rests on half of c, its centre on the edge of c's top.
+    session* s = w.load({20, 10, 10}, {{"c", 4, 4, 2, 0, 0, 0, 3}, {"w", 4, 4, 1, 2, 2, 0, 2}});
+    QVERIFY(s);
+    auto* list = w.main_window().findChild<QListView*>("liste_defauts");
+    auto* dock = w.main_window().findChild<QDockWidget*>("dock_defauts");
+    const auto rows = [&] {
+        QStringList shown;
+        for (int row = 0; row < list->model()->rowCount(); ++row)
+            shown << list->model()->index(row, 0).data().toString();
+        return shown;
+    };
+    const auto faults_of_w = [](const QString& share, const QString& centre_x) {
+        return QStringList{"Defaut: appui insuffisant [boite w] index 1, appui " + share,
+                           "Defaut: centre sans appui [boite w] index 1, centre x " + centre_x
+                               + ", y 2, z 2"};
+    };
+    QCOMPARE(rows(), faults_of_w("8/16 (50.00 %)", "4"));
+    QVERIFY(dock->isVisible());
+    QVERIFY(w.main_window().output_pane()->toPlainText().contains("Defauts d'appui : 2 defauts"));
+    screen_copy::let_paints_run();
+    for (gl_widget* view : QList<gl_widget*>{w.main_view()} + w.axis_views())
+        QVERIFY(holds_magenta(screen_copy::of(*view)));
+
+    w.pick(1);
+    w.highlight_for_keys(1);
+    QTest::keyClick(w.main_view(), Qt::Key_Left);  // on three quarters, its centre inside
+    QCOMPARE(s->boxes[1]->position.px, 1);
+    QCOMPARE(rows(), QStringList());
+    QVERIFY(!dock->isVisible());
+    QCOMPARE(pane_line_after(w.pane(), "Appui :"), "12/16 (75.00 %), centre soutenu");
+    QTest::keyClick(w.main_view(), Qt::Key_Right);
+    QTest::keyClick(w.main_view(), Qt::Key_Right);  // on a quarter, its centre beyond
+    QCOMPARE(rows(), faults_of_w("4/16 (25.00 %)", "5"));
+    QCOMPARE(pane_line_after(w.pane(), "Appui :"), "4/16 (25.00 %), centre non soutenu");
+    screen_copy::let_paints_run();
+    QVERIFY(holds_magenta(screen_copy::of(*w.main_view())));
 }
 
 QTEST_MAIN(tst_moving)

@@ -342,6 +342,11 @@ void tst_program::inspect_option_data()
     QTest::newRow("a faulty file opened") << QStringList{"overlap.qrv"} << 0 << 0;
     QTest::newRow("a valid file inspected") << QStringList{"--inspect", "run1.qrv"} << 1 << 0;
     QTest::newRow("the option alone names a file") << QStringList{"--inspect"} << 0 << 0;
+    QTest::newRow("a floating box, support not checked") << QStringList{"raised.qrv"} << 1 << 0;
+    QTest::newRow("a floating box, both checks")
+        << QStringList{"--min-support", "75", "--centre", "raised.qrv"} << 1 << 2;
+    QTest::newRow("a floating box inspected, its centre checked")
+        << QStringList{"--centre", "--inspect", "raised.qrv"} << 1 << 1;
 }
 
 void tst_program::inspect_option()
@@ -352,6 +357,9 @@ void tst_program::inspect_option()
     QByteArray overlap = two_boxes;
     overlap.replace("px=\"4\"", "px=\"3\"");
     QVERIFY(!write_session("overlap.qrv", overlap).isEmpty());
+    QByteArray raised = two_boxes;
+    raised.replace("px=\"4\" py=\"0\"", "px=\"4\" py=\"1\"");
+    QVERIFY(!write_session("raised.qrv", raised).isEmpty());
     QVERIFY(!write_session("run1.qrv").isEmpty());
     QList<QByteArray> paths;
     for (const QString& argument : arguments)

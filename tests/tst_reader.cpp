@@ -608,7 +608,9 @@ void tst_reader::ids_are_never_templates()
 
     QMetaObject::invokeMethod(views_of(window)[0], "box_selected", Q_ARG(int, 1));
     QCOMPARE(info_pane_lines(window), (QStringList{pane_title, "Dimention :", "1, 2, 3",
-                                                   "Position :", "4, 5, 6", "Couleur :", ""}));
+                                                   "Position :", "4, 5, 6", "Couleur :", "",
+                                                   "Appui :", "0/2 (0.00 %), centre non soutenu",
+                                                   ""}));
 }
 
 void tst_reader::carriage_returns_data()

@@ -3,6 +3,9 @@
 
 #include "model/session.h"
 #include "model/session_reader.h"
+#include "model/support_checks.h"
+#include "model/support_faults.h"
+#include "model/support_map.h"
 #include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
@@ -161,12 +164,41 @@ void tst_render::picture_equals_window_frame_data()
     QTest::addColumn<QString>("view");
     QTest::addColumn<int>("mode");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("packing, main view") << packing() << "main" << 0 << QSize(640, 480);
-    QTest::newRow("packing, x view") << packing() << "x" << 1 << QSize(224, 160);
-    QTest::newRow("packing, y view") << packing() << "y" << 2 << QSize(224, 160);
-    QTest::newRow("packing, z view") << packing() << "z" << 3 << QSize(224, 160);
-    QTest::newRow("faulty packing, main view") << faulty << "main" << 0 << QSize(500, 500);
-    QTest::newRow("faulty packing, z view") << faulty << "z" << 3 << QSize(175, 166);
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("packing, main view") << packing() << "main" << 0 << QSize(640, 480)
+                                        << QStringList();
+    QTest::newRow("packing, x view") << packing() << "x" << 1 << QSize(224, 160) << QStringList();
+    QTest::newRow("packing, y view") << packing() << "y" << 2 << QSize(224, 160) << QStringList();
+    QTest::newRow("packing, z view") << packing() << "z" << 3 << QSize(224, 160) << QStringList();
+    QTest::newRow("faulty packing, main view") << faulty << "main" << 0 << QSize(500, 500)
+                                               << QStringList();
+    QTest::newRow("faulty packing, z view") << faulty << "z" << 3 << QSize(175, 166)
+                                            << QStringList();
+    const QStringList support = {"--min-support", "100", "--centre", "--colour", "support"};
+    QTest::newRow("support marks and colours, main view")
+        << packing() << "main" << 0 << QSize(640, 480) << support;
+    QTest::newRow("support marks and colours, x view")
+        << packing() << "x" << 1 << QSize(224, 160) << support;
+}
+
+// Pure magenta is the overhang's alone; pure green the colour of a box wholly supported.
+bool holds(const QImage& image, bool (*colour)(QRgb))
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (colour(image.pixel(x, y)))
+                return true;
+    return false;
+}
+
+bool overhang_magenta(QRgb p)
+{
+    return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) > 200;
+}
+
+bool wholly_supported_green(QRgb p)
+{
+    return qRed(p) < 40 && qGreen(p) > 100 && qBlue(p) < 40;
 }
 
 // The picture is drawn by the window's own scene drawing in a context of its own; it must be
@@ -177,14 +209,15 @@ void tst_render::picture_equals_window_frame()
     QFETCH(QString, view);
     QFETCH(int, mode);
     QFETCH(QSize, size);
+    QFETCH(QStringList, options);
     if (!qFuzzyCompare(qApp->devicePixelRatio(), 1.0))
         QSKIP("pictures are compared at the window's own pixel size");
     QTemporaryDir dir;
     QVERIFY(write_file(dir.filePath("s.qrv"), file));
     const QString main_size = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
     const run_result r = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
-                             {"s.qrv", "--out", "pictures", "--view", view, "--size", main_size,
-                              "--camera", "window"});
+                             QStringList{"s.qrv", "--out", "pictures", "--view", view, "--size",
+                                         main_size, "--camera", "window"} + options);
     QVERIFY(r.status == 0 || r.status == 1);
     const QImage captioned(dir.filePath("pictures/s-" + view + ".png"));
     QVERIFY(!captioned.isNull());
@@ -201,6 +234,14 @@ void tst_render::picture_equals_window_frame()
     s.grid = std::move(read.grid);
     s.boxes = std::move(read.boxes);
     s.faults = std::move(read.faults);
+    if (!options.isEmpty()) {
+        support_checks checks;
+        checks.min_share = support_checks::parse_least_share("100");
+        checks.centre = true;
+        s.support = std::make_unique<support_map>(s.boxes, *s.grid);
+        renew_support_faults(s, checks, 0);
+        s.colours_by_support = true;
+    }
     gl_widget window_view;
     window_view.set_current_session(&s);
     window_view.set_view_mode(mode);
@@ -212,24 +253,36 @@ void tst_render::picture_equals_window_frame()
     const int differing =
         screen_copy::differing_pixels(frame, picture.convertToFormat(QImage::Format_RGB32));
     QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
+    if (!options.isEmpty()) {
+        QVERIFY(holds(picture, overhang_magenta));
+        QVERIFY(holds(picture, wholly_supported_green));
+    }
 }
 
 void tst_render::lines_and_status_are_the_checkers_data()
 {
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("pictures");
-    QTest::newRow("valid") << QStringList{"p.qrv"} << QStringList{"p.png"};
-    QTest::newRow("overlaps and boxes outside") << QStringList{"f.qrv"} << QStringList{"f.png"};
-    QTest::newRow("fault of the format") << QStringList{"g.qrv"} << QStringList{"g.png"};
-    QTest::newRow("missing file") << QStringList{"none.qrv"} << QStringList{};
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("valid") << QStringList{"p.qrv"} << QStringList{"p.png"} << QStringList();
+    QTest::newRow("overlaps and boxes outside") << QStringList{"f.qrv"} << QStringList{"f.png"}
+                                                << QStringList();
+    QTest::newRow("fault of the format") << QStringList{"g.qrv"} << QStringList{"g.png"}
+                                         << QStringList();
+    QTest::newRow("missing file") << QStringList{"none.qrv"} << QStringList{} << QStringList();
     QTest::newRow("several, one name twice")
-        << QStringList{"p.qrv", "f.qrv", "sub/p.qrv"} << QStringList{"p.png", "f.png", "p-2.png"};
+        << QStringList{"p.qrv", "f.qrv", "sub/p.qrv"} << QStringList{"p.png", "f.png", "p-2.png"}
+        << QStringList();
+    QTest::newRow("support checks")
+        << QStringList{"p.qrv", "f.qrv"} << QStringList{"p.png", "f.png"}
+        << QStringList{"--min-support", "99.5", "--centre"};
 }
 
 void tst_render::lines_and_status_are_the_checkers()
 {
     QFETCH(QStringList, files);
     QFETCH(QStringList, pictures);
+    QFETCH(QStringList, options);
     QTemporaryDir dir;
     QVERIFY(QDir(dir.path()).mkpath("sub"));
     for (const char* name : {"p.qrv", "sub/p.qrv"})
@@ -238,9 +291,9 @@ void tst_render::lines_and_status_are_the_checkers()
     QVERIFY(write_file(dir.filePath("g.qrv"), format_fault));
 
     const run_result checked =
-        run(QStringLiteral(PACKVIEW_CHECK_PATH), dir.path(), QStringList{"--all"} + files);
-    const run_result rendered =
-        run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(), files + QStringList{"--out", "out"});
+        run(QStringLiteral(PACKVIEW_CHECK_PATH), dir.path(), QStringList{"--all"} + options + files);
+    const run_result rendered = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
+                                    files + options + QStringList{"--out", "out"});
     QCOMPARE(rendered.status, checked.status);
     QCOMPARE(without_picture_lines(rendered.out), checked.out);
     const QStringList said = pictures_named(rendered.out);

@@ -311,6 +311,23 @@ const QByteArray faulty_packing =
     "<box id=\"d\" length=\"6\" width=\"4\" height=\"4\" px=\"17\" py=\"0\" pz=\"0\" color=\"3\"/>"
     "</boxs></qarvel>";
 
+// The session of a file read as an inspection reads it, every fault kept.
+bool read_every_fault(const QByteArray& xml, session& s)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("faulty.qrv");
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(xml) != xml.size())
+        return false;
+    file.close();
+    session_reader::result read = session_reader::read(path, session_reader::mode::every_fault);
+    s.container = std::move(read.container);
+    s.grid = std::move(read.grid);
+    s.boxes = std::move(read.boxes);
+    s.faults = std::move(read.faults);
+    return s.container != nullptr;
+}
+
 }  // namespace
 
 Q_DECLARE_METATYPE(user_action)
@@ -370,6 +387,8 @@ private slots:
     void fault_marks_reach_the_screen();
     void small_marks_span_a_few_pixels_data();
     void small_marks_span_a_few_pixels();
+    void chosen_fault_shows_among_piled_faults_data();
+    void chosen_fault_shows_among_piled_faults();
 };
 
 void tst_view3d::projection_half_extent_data()
@@ -1054,6 +1073,37 @@ void tst_view3d::fault_marks_reach_the_screen()
     const int muted = brightness(marked.pixel(apart));
     const int bright = brightness(plain.pixel(apart));
     QVERIFY2(bright > muted * 3 / 2, qPrintable(QStringLiteral("%1 -> %2").arg(muted).arg(bright)));
+}
+
+void tst_view3d::chosen_fault_shows_among_piled_faults_data()
+{
+    fault_marks_reach_the_screen_data();
+}
+
+// Three boxes in one place: three faults on one block. Whichever is chosen, the block shows
+// filled in magenta, not as the outline the others are reduced to in the same place.
+void tst_view3d::chosen_fault_shows_among_piled_faults()
+{
+    QFETCH(int, mode);
+    QByteArray piled = "<qarvel><container length=\"10\" width=\"10\" height=\"10\"/>"
+                       "<boxs number=\"3\">";
+    for (const char* id : {"a", "b", "c"})
+        piled += QByteArray("<box id=\"") + id + "\" length=\"4\" width=\"4\" height=\"4\" "
+                 "px=\"3\" py=\"0\" pz=\"3\" color=\"1\"/>";
+    piled += "</boxs></qarvel>";
+    session s;
+    QVERIFY(read_every_fault(piled, s));
+    QCOMPARE(s.faults.size(), std::size_t(3));
+
+    gl_widget view;
+    view.set_current_session(&s);
+    QVERIFY(show(view, mode));
+    const QPoint block = on_screen(view, box_centre(s, 0));
+    QCOMPARE(lit_channels(seen_on_screen(view).pixel(block)), QString("rb"));
+    for (int chosen = 0; chosen < 3; ++chosen) {
+        view.set_chosen_fault(chosen);
+        QCOMPARE(lit_channels(seen_on_screen(view).pixel(block)), QString("rb"));
+    }
 }
 
 void tst_view3d::small_marks_span_a_few_pixels_data()

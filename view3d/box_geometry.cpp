@@ -2,6 +2,7 @@
 
 #include "model/palette.h"
 #include "model/session.h"
+#include "model/support_colour.h"
 #include "view3d/cuboid_faces.h"
 
 #include <algorithm>
@@ -109,15 +110,26 @@ bool box_geometry::box_key::same_place(const box_key& other) const
 bool box_geometry::box_key::operator==(const box_key& other) const
 {
     return px == other.px && py == other.py && pz == other.pz && length == other.length &&
-           width == other.width && height == other.height && color == other.color &&
+           width == other.width && height == other.height && rgb == other.rgb &&
            shade == other.shade;
 }
 
-box_geometry::box_key box_geometry::key_of(const box& b, fault_marks::shade shade)
+box_geometry::box_key box_geometry::key_of(const session& s, std::size_t index,
+                                           fault_marks::shade shade)
 {
+    const box& b = *s.boxes[index];
     const position& p = b.position;
     const dimension& d = b.dimension;
-    return {p.px, p.py, p.pz, d.length(), d.width(), d.height(), b.color, shade};
+    const bool by_support = s.colours_by_support && s.support;
+    const palette::rgb c =
+        by_support ? support_colour(s.support->of(index)) : palette::entry_for(b.color);
+    // Coloured by support, no box is grey: the scale must read the same everywhere.
+    if (by_support && shade == fault_marks::shade::lit)
+        shade = fault_marks::shade::bright;
+    else if (by_support && shade != fault_marks::shade::bright)
+        shade = fault_marks::shade::plain;
+    return {p.px, p.py, p.pz, d.length(), d.width(), d.height(),
+            (c.red << 16) | (c.green << 8) | c.blue, shade};
 }
 
 fault_marks::shade box_geometry::shade_of(int index, int highlighted, const fault_marks& marks)
@@ -138,7 +150,7 @@ void box_geometry::refresh(const session& s, int highlighted, const fault_marks&
     }
     bool moved = false;
     for (std::size_t i = 0; i < keys_.size(); ++i) {
-        const box_key key = key_of(*s.boxes[i], shade_of(int(i), highlighted, marks));
+        const box_key key = key_of(s, i, shade_of(int(i), highlighted, marks));
         if (!(key == keys_[i])) {
             moved = moved || !key.same_place(keys_[i]);
             note_change(int(i));
@@ -212,7 +224,7 @@ void box_geometry::rebuild_all(const session& s, int highlighted, const fault_ma
                 *st++ = v.t;
             }
     for (std::size_t i = 0; i < count; ++i)
-        build_box(int(i), key_of(*s.boxes[i], shade_of(int(i), highlighted, marks)));
+        build_box(int(i), key_of(s, i, shade_of(int(i), highlighted, marks)));
 }
 
 void box_geometry::build_box(int index, const box_key& key)
@@ -223,7 +235,7 @@ void box_geometry::build_box(int index, const box_key& key)
     float* hi = lo + 3;
     corners(*session_->container, b, lo, hi);
 
-    const palette::rgb& c = palette::entry_for(b.color);
+    const palette::rgb c = {key.rgb >> 16, (key.rgb >> 8) & 0xff, key.rgb & 0xff};
     float rgb[3];
     shaded(c, key.shade, rgb);
     float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];

@@ -57,13 +57,15 @@ public:
 private:
     // What a box's vertices are built from.
     struct box_key {
-        int px, py, pz, length, width, height, color;
+        int px, py, pz, length, width, height;
+        int rgb;  // the colour before shading, packed
+
         fault_marks::shade shade;
         bool same_place(const box_key& other) const;
         bool operator==(const box_key& other) const;
     };
 
-    static box_key key_of(const box& b, fault_marks::shade shade);
+    static box_key key_of(const session& s, std::size_t index, fault_marks::shade shade);
     static fault_marks::shade shade_of(int index, int highlighted, const fault_marks& marks);
     void rebuild_all(const session& s, int highlighted, const fault_marks& marks);
     void build_box(int index, const box_key& key);

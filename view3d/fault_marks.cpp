@@ -2,12 +2,14 @@
 
 #include "model/outside_part.h"
 #include "model/session.h"
+#include "model/support_geometry.h"
 #include "view3d/box_geometry.h"
 #include "view3d/scene_drawing.h"
 
 #include <QtGui/qopengl.h>
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 
@@ -118,7 +120,8 @@ std::vector<long long> fault_marks::key_of(const session& s, int chosen_fault)
 {
     const dimension& c = *s.container;
     std::vector<long long> key = {c.length(), c.width(), c.height(),
-                                  (long long)s.boxes.size(), chosen_fault};
+                                  (long long)s.boxes.size(), chosen_fault,
+                                  (long long)s.faults_revision};
     for (const packing_fault& f : s.faults) {
         const cell_range& r = f.shared;
         key.insert(key.end(), {int(f.what), f.index, f.other_index, r.x0, r.x1, r.z0, r.z1,
@@ -168,14 +171,23 @@ void fault_marks::build(const session& s)
     outside_ = layer();
     chosen_ = layer();
     chosen_edges_.clear();
+    overhang_ = layer();
     at_fault_.clear();
     in_chosen_.clear();
     if (s.faults.empty())
         return;
     at_fault_.assign(s.boxes.size(), 0);
     in_chosen_.assign(s.boxes.size(), 0);
+    overhang_drawn_.assign(s.boxes.size(), 0);
+    // A mark in the place of one drawn before it lies at its depth and loses the depth test
+    // to it, so each place is marked once, the chosen fault's marks first: faults piled in one
+    // place then cost one mark's pixels.
+    placed blocks;
+    if (chosen_fault_ >= 0 && std::size_t(chosen_fault_) < s.faults.size())
+        add_fault(s, std::size_t(chosen_fault_), blocks);
     for (std::size_t f = 0; f < s.faults.size(); ++f)
-        add_fault(s, f);
+        if (int(f) != chosen_fault_)
+            add_fault(s, f, blocks);
     add_edges(s);
 }
 
@@ -184,7 +196,7 @@ fault_marks::layer& fault_marks::layer_of(const packing_fault& f)
     return f.what == packing_fault::kind::collision ? overlap_ : outside_;
 }
 
-void fault_marks::add_fault(const session& s, std::size_t fault)
+void fault_marks::add_fault(const session& s, std::size_t fault, placed& blocks)
 {
     const packing_fault& f = s.faults[fault];
     const bool chosen = int(fault) == chosen_fault_;
@@ -200,13 +212,16 @@ void fault_marks::add_fault(const session& s, std::size_t fault)
         if (chosen)
             in_chosen_[std::size_t(index)] = 1;
     }
+    if (f.what == packing_fault::kind::support || f.what == packing_fault::kind::centre)
+        add_overhang(s, f.index);
     float lower[3], upper[3];
     if (f.what == packing_fault::kind::collision) {
         const cell_range& c = f.shared;
         const int64_t lo[3] = {c.x0, c.y0, c.z0};
         const int64_t hi[3] = {c.x1, c.y1, c.z1};
         block_corners(*s.container, lo, hi, lower, upper);
-        put_mark(lower, upper, to);
+        if (first_in_place(lower, upper, blocks))
+            put_mark(lower, upper, to);
     } else if (f.what == packing_fault::kind::outside && f.index >= 0 &&
                std::size_t(f.index) < s.boxes.size()) {
         const outside_part part = outside_part::of(*s.boxes[std::size_t(f.index)], *s.container);
@@ -215,6 +230,36 @@ void fault_marks::add_fault(const session& s, std::size_t fault)
             put_mark(lower, upper, to);
         }
     }
+}
+
+// A slab just under the base, under each part of it that no contact covers. A box failing both
+// checks gets it once.
+void fault_marks::add_overhang(const session& s, int index)
+{
+    if (!s.support || index < 0 || std::size_t(index) >= s.boxes.size()
+        || overhang_drawn_[std::size_t(index)])
+        return;
+    overhang_drawn_[std::size_t(index)] = 1;
+    const box& b = *s.boxes[std::size_t(index)];
+    const std::vector<flat_rect> contacts =
+        s.support->contacts(s.boxes, *s.grid, std::size_t(index));
+    for (const flat_rect& part : uncovered_parts(flat_rect::base_of(b), contacts)) {
+        if (part.x0 > std::numeric_limits<int32_t>::max()
+            || part.z0 > std::numeric_limits<int32_t>::max())
+            continue;  // beyond any container: nowhere to draw it
+        const box slab(position(int(part.x0), b.position.py, int(part.z0)),
+                       dimension(int(part.x1 - part.x0), int(part.z1 - part.z0), 0));
+        float lower[3], upper[3];
+        box_geometry::corners(*s.container, slab, lower, upper);
+        // Thick enough to show edge on, in the views along x and z.
+        lower[1] -= 0.04f;
+        put_mark(lower, upper, overhang_);
+    }
+}
+
+bool fault_marks::first_in_place(const float lower[3], const float upper[3], placed& places)
+{
+    return places.insert({lower[0], lower[1], lower[2], upper[0], upper[1], upper[2]}).second;
 }
 
 // Each box's edges once: in white for the chosen fault's boxes, else in the colour of its
@@ -245,7 +290,9 @@ void fault_marks::draw() const
     if (chosen_fault_ < 0) {
         draw_full(overlap_, overlap_colour);
         draw_full(outside_, outside_colour);
+        draw_full(overhang_, overhang_colour);
     } else {
+        draw_muted(overhang_, overhang_colour);
         draw_muted(overlap_, overlap_colour);
         draw_muted(outside_, outside_colour);
         glClear(GL_DEPTH_BUFFER_BIT);

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
+#include <set>
 #include <vector>
 
 class dimension;
@@ -25,6 +27,8 @@ public:
     static constexpr rgb overlap_colour = {1.0f, 0.0f, 1.0f};
     static constexpr rgb outside_colour = {0.0f, 1.0f, 0.0f};
     static constexpr rgb chosen_edge_colour = {1.0f, 1.0f, 1.0f};
+    // Under a box that fails a support check, the part of its base that rests on nothing.
+    static constexpr rgb overhang_colour = {0.0f, 1.0f, 1.0f};
     // The least a mark spans on screen, in pixels, whatever its size in cells.
     static constexpr float least_width = 4.0f;
 
@@ -55,9 +59,14 @@ public:
                           float upper[3]);
 
 private:
+    // The cuboids marked so far, by their corners.
+    using placed = std::set<std::array<float, 6>>;
+
+    static bool first_in_place(const float lower[3], const float upper[3], placed& places);
+    void add_overhang(const session& s, int index);
     static std::vector<long long> key_of(const session& s, int chosen_fault);
     void build(const session& s);
-    void add_fault(const session& s, std::size_t fault);
+    void add_fault(const session& s, std::size_t fault, placed& blocks);
     void add_edges(const session& s);
     layer& layer_of(const packing_fault& f);
 
@@ -69,5 +78,7 @@ private:
     layer outside_;
     layer chosen_;
     std::vector<float> chosen_edges_;
+    layer overhang_;
+    std::vector<char> overhang_drawn_;  // per box
     rgb chosen_colour_ = overlap_colour;
 };

@@ -2,6 +2,7 @@
 
 #include "model/box_moves.h"
 #include "model/session.h"
+#include "model/support_faults.h"
 #include "view3d/cuboid_faces.h"
 #include "view3d/pick_candidates.h"
 #include "view3d/window_bounds.h"
@@ -404,7 +405,7 @@ void gl_widget::move_highlighted_box(int direction)
 {
     if (!current_session_ || eye_.mode != 0)
         return;
-    if (!current_session_->faults.empty()) {
+    if (has_geometry_faults(*current_session_)) {
         refuse_moves();
         return;
     }
@@ -448,4 +449,5 @@ void gl_widget::settle_boxes()
     update();
     for (int unit = 0; unit < highlighted_fall; ++unit)
         emit box_selected(highlighted_box_ + 1);
+    emit boxes_settled();
 }

@@ -43,6 +43,7 @@ public:
 
 signals:
     void box_selected(int number);  // index of the highlighted box plus one
+    void boxes_settled();           // after a move and the falls it caused
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;

@@ -61,6 +61,11 @@ bool kept_frame::create(QSize size)
 void kept_frame::save()
 {
     copy(window_framebuffer(), framebuffer, QRect(QPoint(0, 0), size_));
+    // The driver makes its first copy back slowly (a shader of its own in each context): made
+    // once now, with the whole frame, rather than at the first pick or fault chosen. It copies
+    // the frame onto itself.
+    if (saves_ == 0)
+        restore(QRect(QPoint(0, 0), size_));
     ++saves_;
 }
 
