@@ -6,6 +6,7 @@
 #include "app/fault_description.h"
 #include "app/support_description.h"
 #include "browser/fault_model.h"
+#include "browser/fault_sort_model.h"
 #include "browser/liste_boite.h"
 #include "browser/safe_text_document.h"
 #include "model/box_line.h"
@@ -15,6 +16,7 @@
 #include "model/session_reader.h"
 #include "model/support_faults.h"
 #include "model/support_map.h"
+#include "view3d/fault_marks.h"
 #include "view3d/gl_widget.h"
 
 #include <QDockWidget>
@@ -23,7 +25,9 @@
 #include <QInputDialog>
 #include <QSettings>
 #include <QKeyEvent>
-#include <QListView>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTableView>
 #include <QStandardItem>
 #include <QTextEdit>
 
@@ -179,23 +183,41 @@ void MainWindow::prepare_panes()
     ui->sortie_application->setFont(font);
 }
 
-// A dock of its own beside the tree, hidden until a session with faults is shown. Its model
-// reads the session's list of faults, so a list of thousands shows at once.
+// A dock of its own below the views, hidden until a session with faults is shown: a table of
+// short columns, whole at the window's first size, each fault's whole line in its tool tips,
+// sorted deepest first. Its model reads the session's list of faults, so a list of thousands
+// shows at once.
 void MainWindow::prepare_fault_list()
 {
     fault_dock = new QDockWidget(tr("Défauts de la session"), this);
     fault_dock->setObjectName(QStringLiteral("dock_defauts"));
-    fault_list = new QListView(fault_dock);
+    fault_list = new QTableView(fault_dock);
     fault_list->setObjectName(QStringLiteral("liste_defauts"));
-    fault_list->setUniformItemSizes(true);
     fault_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    fault_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    fault_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    fault_list->setWordWrap(false);
+    fault_list->verticalHeader()->hide();
+    fault_list->verticalHeader()->setDefaultSectionSize(fault_list->fontMetrics().height() + 4);
+    fault_list->horizontalHeader()->setMinimumSectionSize(24);
+    fault_list->horizontalHeader()->setStretchLastSection(true);
     faults_shown = new fault_model(fault_list);
-    fault_list->setModel(faults_shown);
+    faults_sorted = new fault_sort_model(fault_list);
+    faults_sorted->setSourceModel(faults_shown);
+    fault_list->setModel(faults_sorted);
+    fault_list->setSortingEnabled(true);
+    fault_list->sortByColumn(fault_model::depth, Qt::DescendingOrder);
     fault_dock->setWidget(fault_list);
-    addDockWidget(Qt::LeftDockWidgetArea, fault_dock);
+    addDockWidget(Qt::BottomDockWidgetArea, fault_dock);
+    // Six rows or so: the views keep most of the window's height.
+    resizeDocks({fault_dock}, {7 * fault_list->verticalHeader()->defaultSectionSize()},
+                Qt::Vertical);
     fault_dock->hide();
-    connect(fault_list, &QListView::clicked, this, &MainWindow::on_fault_chosen);
-    connect(fault_list, &QListView::activated, this, &MainWindow::on_fault_chosen);
+    connect(fault_list, &QTableView::clicked, this, &MainWindow::on_fault_chosen);
+    connect(fault_list, &QTableView::activated, this, &MainWindow::on_fault_chosen);
+    // The arrow keys walk the table, each row shown as it becomes current.
+    connect(fault_list->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            &MainWindow::on_fault_chosen);
 }
 
 MainWindow::~MainWindow()
@@ -321,12 +343,14 @@ void MainWindow::show_session_in_views(session* s)
         view->set_chosen_fault(-1);
         view->update();
     }
+    ui->widget_opengl->show_whole();
     show_faults_of(s);
 }
 
 void MainWindow::show_faults_of(session* s)
 {
-    faults_shown->show_faults(&s->faults, s->faults_found - int64_t(s->faults.size()));
+    faults_shown->show_faults(s, s->faults_found - int64_t(s->faults.size()));
+    fault_list->resizeColumnsToContents();
     fault_dock->setVisible(!s->faults.empty());
     for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
                             ui->widget_gl_axe_z})
@@ -439,18 +463,31 @@ void MainWindow::on_wid_opengl_box_selected(int number)
     describe_in_info_pane(*s, i);
 }
 
-// A fault chosen in the list: both its boxes emphasised in every view, the fault in the pane.
+// A fault chosen in the list: its marks drawn over the others and both its boxes emphasised in
+// every view, the main view framed on them, the fault in the pane.
 void MainWindow::on_fault_chosen(const QModelIndex& row)
 {
     session* s = ui->widget_opengl->current_session();
-    if (!s || !row.isValid() || std::size_t(row.row()) >= s->faults.size())
+    const int fault = row.data(fault_model::fault_role).toInt();
+    if (!s || !row.isValid() || fault < 0 || std::size_t(fault) >= s->faults.size())
         return;
+    const packing_fault& f = s->faults[std::size_t(fault)];
     for (gl_widget* view : {ui->widget_opengl, ui->widget_gl_axe_x, ui->widget_gl_axe_y,
                             ui->widget_gl_axe_z}) {
-        view->set_chosen_fault(row.row());
+        view->set_chosen_fault(fault);
         view->update();
     }
-    write_info_pane(fault_description(*s, s->faults[std::size_t(row.row())]));
+    float lower[3], upper[3];
+    if (fault_marks::bounds_of(*s, f, lower, upper))
+        ui->widget_opengl->frame(lower, upper);
+    write_info_pane(fault_description(*s, f));
+}
+
+// The main view shows the whole packing again, as before any fault was chosen.
+void MainWindow::on_action_vue_d_ensemble_triggered()
+{
+    ui->widget_opengl->show_whole();
+    ui->widget_opengl->update();
 }
 
 void MainWindow::describe_in_info_pane(const session& s, int index)

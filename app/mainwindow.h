@@ -14,12 +14,13 @@ class MainWindow;
 }
 class QAction;
 class QDockWidget;
-class QListView;
+class QTableView;
 class QModelIndex;
 class QStandardItem;
 class QTextEdit;
 class dimension;
 class fault_model;
+class fault_sort_model;
 struct box;
 struct session;
 
@@ -68,6 +69,7 @@ private slots:
     void on_action_propose_triggered();
     void on_action_ouvrir_un_fichier_triggered();
     void on_action_inspecter_un_fichier_triggered();
+    void on_action_vue_d_ensemble_triggered();
 
 private:
     // Connected in the constructor: as slots, their names would make the form's connection
@@ -96,9 +98,10 @@ private:
     QHash<QStandardItem*, session*> sessions_by_item;
     int session_counter = 0;
     QString described;  // the information pane's text as last written
-    QDockWidget* fault_dock;  // beside the tree, shown for a session with faults
-    QListView* fault_list;
+    QDockWidget* fault_dock;  // under the views, shown for a session with faults
+    QTableView* fault_list;
     fault_model* faults_shown;
+    fault_sort_model* faults_sorted;
     int max_faults_ = 1000;
     support_checks checks_;
     bool colours_by_support_ = false;

@@ -23,7 +23,7 @@
 #include <QEvent>
 #include <QFile>
 #include <QHash>
-#include <QListView>
+#include <QAbstractItemView>
 #include <QRandomGenerator>
 #include <QStandardItem>
 #include <QTemporaryDir>
@@ -460,7 +460,7 @@ void time_inspection(const QString& path)
     QTest::qWait(500);
     // The first choice draws whole frames, as the kept frames are not whole yet; later ones
     // draw only around the boxes whose emphasis changed.
-    auto* list = w.window.findChild<QListView*>("liste_defauts");
+    auto* list = w.window.findChild<QAbstractItemView*>("liste_defauts");
     for (int choice = 1; choice <= 3; ++choice) {
         const QModelIndex row = list->model()->index(list->model()->rowCount() * choice / 4, 0);
         list->scrollTo(row);

@@ -46,6 +46,8 @@ liste_boite::liste_boite(QWidget* parent)
     session_model->setHeaderData(0, Qt::Horizontal, tr("List :"), Qt::EditRole);
     setModel(session_model);
     header()->hide();
+    // Box nodes sit two levels down: a narrow step leaves their ids room in a narrow tree.
+    setIndentation(10);
 
     connect(this, &QTreeView::doubleClicked, this,
             qOverload<const QModelIndex&>(&liste_boite::item_selected));

@@ -19,12 +19,14 @@ void text_report::write_line(const QString& line)
 }
 
 file_check text_report::check(const QByteArray& native_path, const check_options& o,
-                              std::vector<packing_fault>* written_faults)
+                              std::vector<packing_fault>* written_faults, int64_t* left_out)
 {
     write_line(QLatin1String("Ouvrir le fichier : ") + QFile::decodeName(native_path));
     text_report report(o, written_faults);
     file_check c = file_check::of(native_path, o, report);
     report.finish(c);
+    if (left_out)
+        *left_out = report.cap.left_out();
     return c;
 }
 

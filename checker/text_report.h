@@ -16,9 +16,11 @@ class text_report : public fault_sink {
 public:
     text_report(const check_options& o, std::vector<packing_fault>* written_faults = nullptr);
 
-    // Checks the file named by native_path and writes all its lines.
+    // Checks the file named by native_path and writes all its lines; left_out, when given,
+    // gets the count of faults the cap kept from the lines.
     static file_check check(const QByteArray& native_path, const check_options& o,
-                            std::vector<packing_fault>* written_faults = nullptr);
+                            std::vector<packing_fault>* written_faults = nullptr,
+                            int64_t* left_out = nullptr);
 
     // One line on the standard output stream, in ISO 8859-1.
     static void write_line(const QString& line);

@@ -59,6 +59,18 @@ QString fault_line(const packing_fault& f)
     return QLatin1String("Defaut: format: ") + f.message;
 }
 
+QString fault_kind_name(int kind)
+{
+    switch (packing_fault::kind(kind)) {
+    case packing_fault::kind::collision: return QStringLiteral("collision");
+    case packing_fault::kind::outside: return QStringLiteral("hors");
+    case packing_fault::kind::support: return QStringLiteral("appui");
+    case packing_fault::kind::centre: return QStringLiteral("centre");
+    case packing_fault::kind::format: break;
+    }
+    return QStringLiteral("format");
+}
+
 QString share_text(int64_t supported_area, int64_t base_area)
 {
     const int64_t hundredths = base_area > 0 ? supported_area * 10000 / base_area : 0;

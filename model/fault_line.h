@@ -17,6 +17,8 @@ QString box_text(const QString& id, int index);
 // The names of the axes set in axis_flag bits, in the order x, y, z.
 QStringList axis_names(int axes);
 
+// The short name of a kind of fault: "collision", "hors", "format".
+QString fault_kind_name(int kind);
 // A share of a base as its two areas and a percent cut, not rounded, to two decimals, so
 // that a share under a least share never reads as that share: "7026/10000 (70.26 %)".
 QString share_text(int64_t supported_area, int64_t base_area);

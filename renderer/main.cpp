@@ -7,13 +7,15 @@
 #include "checker/text_report.h"
 #include "model/session.h"
 #include "renderer/headless_context.h"
+#include "renderer/picture_caption.h"
 #include "renderer/view_picture.h"
+#include "view3d/box_geometry.h"
 #include "view3d/scene_drawing.h"
 #include "view3d/view_eye.h"
 
 #include <QBuffer>
 #include <QCommandLineParser>
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -40,6 +42,7 @@ struct render_options {
     QByteArray out_dir;           // the argument's own bytes, as the file names are
     int view = -1;                // one view alone, by its mode; -1 for all four laid out
     QSize main_size;
+    bool window_camera = false;   // the main view as the window first shows it
     bool colours_by_support = false;
 };
 
@@ -62,30 +65,52 @@ QSize axis_view_size(QSize main_size)
     return QSize(main_size.width() * 7 / 20, main_size.height() / 3);
 }
 
-QImage draw_view(scene_drawing& scene, const session* s, int mode, QSize size)
+// The scene cuboid around the container and every box, those outside it included.
+void packing_bounds(const session& s, float lower[3], float upper[3])
+{
+    std::copy(scene_drawing::container_lower, scene_drawing::container_lower + 3, lower);
+    std::copy(scene_drawing::container_upper, scene_drawing::container_upper + 3, upper);
+    for (const auto& b : s.boxes) {
+        float lo[3], hi[3];
+        box_geometry::corners(*s.container, *b, lo, hi);
+        for (int k = 0; k < 3; ++k) {
+            lower[k] = std::min(lower[k], lo[k]);
+            upper[k] = std::max(upper[k], hi[k]);
+        }
+    }
+}
+
+QImage draw_view(scene_drawing& scene, const session* s, int mode, QSize size,
+                 const render_options& o)
 {
     view_picture picture(size);
     if (!picture.is_complete())
         return QImage();
     view_eye eye;
     eye.set_mode(mode);
+    if (mode == 0 && s && !o.window_camera) {
+        float lower[3], upper[3];
+        packing_bounds(*s, lower, upper);
+        eye.frame(lower, upper);
+    }
     return picture.draw(scene, s, -1, eye);
 }
 
 QImage draw_views(scene_drawing& scene, const session* s, const render_options& o)
 {
     if (o.view >= 0)
-        return draw_view(scene, s, o.view, o.view == 0 ? o.main_size : axis_view_size(o.main_size));
+        return draw_view(scene, s, o.view, o.view == 0 ? o.main_size : axis_view_size(o.main_size),
+                         o);
     const QSize axis = axis_view_size(o.main_size);
     constexpr int gap = 4;
     QImage layout(o.main_size.width() + gap + axis.width(), o.main_size.height(),
                   QImage::Format_RGB32);
     layout.fill(QColor(239, 239, 239));
     QPainter painter(&layout);
-    painter.drawImage(0, 0, draw_view(scene, s, 0, o.main_size));
+    painter.drawImage(0, 0, draw_view(scene, s, 0, o.main_size, o));
     for (int mode = 1; mode <= 3; ++mode)
         painter.drawImage(o.main_size.width() + gap, (mode - 1) * axis.height(),
-                          draw_view(scene, s, mode, axis));
+                          draw_view(scene, s, mode, axis, o));
     return layout;
 }
 
@@ -166,12 +191,17 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
                                   QStringLiteral("Taille de la vue principale en pixels "
                                                  "(1000x700 par defaut)."),
                                   QStringLiteral("LxH"), QStringLiteral("1000x700"));
+    const QCommandLineOption camera(QStringLiteral("camera"),
+                                    QStringLiteral("La vue principale : packing, cadree sur le "
+                                                   "conteneur et toutes les boites (par defaut), "
+                                                   "ou window, comme la fenetre l'ouvre."),
+                                    QStringLiteral("CAMERA"), QStringLiteral("packing"));
     const QCommandLineOption colour(QStringLiteral("colour"),
                                     QStringLiteral("Couleur des boites : palette (par defaut) "
                                                    "ou support (selon la part d'appui)."),
                                     QStringLiteral("MODE"), QStringLiteral("palette"));
     const QCommandLineOption max_faults = max_faults_option();
-    parser.addOptions({help, out, view, size, colour, max_faults});
+    parser.addOptions({help, out, view, size, camera, colour, max_faults});
     parser.addOptions(support_options());
     parser.addPositionalArgument(QStringLiteral("FICHIER"),
                                  QStringLiteral("Fichiers de session, dessines dans l'ordre."),
@@ -196,6 +226,12 @@ std::optional<int> parse_command_line(const QStringList& arguments, render_optio
         understood = false;
         std::cerr << "Vue inconnue : " << parser.value(view).toLocal8Bit().constData() << '\n';
     }
+    o.window_camera = parser.value(camera) == QLatin1String("window");
+    if (understood && !o.window_camera && parser.value(camera) != QLatin1String("packing")) {
+        understood = false;
+        std::cerr << "Camera inconnue : " << parser.value(camera).toLocal8Bit().constData()
+                  << '\n';
+    }
     if (understood && o.main_size.isEmpty()) {
         understood = false;
         std::cerr << "Taille invalide : " << parser.value(size).toLocal8Bit().constData() << '\n';
@@ -217,7 +253,8 @@ exit_status render_file(const QByteArray& native_path, const render_options& o,
                         scene_drawing& scene, bool can_write, QSet<QByteArray>& taken)
 {
     std::vector<packing_fault> written_faults;
-    file_check c = text_report::check(native_path, o.check, &written_faults);
+    int64_t left_out = 0;
+    file_check c = text_report::check(native_path, o.check, &written_faults, &left_out);
     if (c.read.unreadable)
         return c.status();
     if (!c.packing.container) {
@@ -231,7 +268,10 @@ exit_status render_file(const QByteArray& native_path, const render_options& o,
         c.packing.support = std::make_unique<support_map>(c.packing.boxes, *c.packing.grid);
     c.packing.colours_by_support = o.colours_by_support;
     const QByteArray path = picture_path(native_path, o, taken);
-    const QImage picture = draw_views(scene, &c.packing, o);
+    const picture_caption caption(QFileInfo(c.path).fileName(), c.read.loaded, c.packing.faults,
+                                  left_out);
+    const QImage views = draw_views(scene, &c.packing, o);
+    const QImage picture = views.isNull() ? views : caption.under(views);
     if (picture.isNull() || !write_png(picture, path)) {
         text_report::write_line(QLatin1String("Erreur: image non ecrite : ") + QFile::decodeName(path));
         return not_opened;
@@ -246,7 +286,9 @@ exit_status render_file(const QByteArray& native_path, const render_options& o,
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Fonts for the captions, and never a window: no display is needed.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("packview-render"));
     std::ios::sync_with_stdio(false);
     render_options o;

@@ -43,6 +43,17 @@ inline QImage fresh_frame(gl_widget& view)
     return last_frame(view);
 }
 
+// The view's frame of its current scene drawn whole, with nothing taken from a kept frame: a
+// frame of no session in between makes the next one start anew.
+inline QImage whole_frame(gl_widget& view)
+{
+    session* shown = view.current_session();
+    view.set_current_session(nullptr);
+    view.updateGL();
+    view.set_current_session(shown);
+    return fresh_frame(view);
+}
+
 inline int differing_pixels(const QImage& a, const QImage& b)
 {
     if (a.size() != b.size())
@@ -52,6 +63,17 @@ inline int differing_pixels(const QImage& a, const QImage& b)
         for (int x = 0; x < a.width(); ++x)
             count += a.pixel(x, y) != b.pixel(x, y);
     return count;
+}
+
+// The rectangle around the pixels of exactly this colour in the part, empty when there are none.
+inline QRect bounds_of_colour(const QImage& image, const QRect& part, QRgb colour)
+{
+    QRect found;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if ((image.pixel(x, y) & 0xffffff) == (colour & 0xffffff))
+                found |= QRect(x, y, 1, 1);
+    return found;
 }
 
 // Lets every pending paint run; the views draw once per action, after it.

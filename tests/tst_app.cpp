@@ -18,7 +18,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLayout>
-#include <QListView>
+#include <QTableView>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -476,6 +476,7 @@ void tst_app::form_objects_data()
         {"action_inspecter_un_fichier", "QAction", "MainWindow", "Inspecter un fichier..."},
         {"actionQuitter", "QAction", "MainWindow", "Quitter"},
         {"actionOption", "QAction", "MainWindow", "Option"},
+        {"action_vue_d_ensemble", "QAction", "MainWindow", "Vue d'ensemble"},
         {"action_propose", "QAction", "MainWindow", QStringLiteral("À propose de..*")},
         {"centralWidget", "QWidget", "MainWindow", {}},
         {"verticalLayout_8", "QVBoxLayout", "centralWidget", {}},
@@ -551,6 +552,7 @@ void tst_app::form_objects_data()
         {"menuBar", "QMenuBar", "MainWindow", {}},
         {"menuFicher", "QMenu", "menuBar", "Ficher"},
         {"menuOption", "QMenu", "menuBar", "Option"},
+        {"menuAffichage", "QMenu", "menuBar", "Affichage"},
         {"menuAide", "QMenu", "menuBar", "Aide"},
         {"mainToolBar", "QToolBar", "MainWindow", {}},
         {"statusBar", "QStatusBar", "MainWindow", {}},
@@ -828,6 +830,7 @@ void tst_app::form_menus()
     const Ui::MainWindow& ui = form.ui;
     QCOMPARE(ui.menuBar->actions(), (QList<QAction*>{ui.menuFicher->menuAction(),
                                                      ui.menuOption->menuAction(),
+                                                     ui.menuAffichage->menuAction(),
                                                      ui.menuAide->menuAction()}));
 
     const QList<QAction*> file_entries = ui.menuFicher->actions();
@@ -837,6 +840,8 @@ void tst_app::form_menus()
     QVERIFY(file_entries.at(2)->isSeparator());
     QCOMPARE(file_entries.at(3), ui.actionQuitter);
     QCOMPARE(ui.menuOption->actions(), QList<QAction*>{ui.actionOption});
+    QCOMPARE(ui.menuAffichage->actions(), QList<QAction*>{ui.action_vue_d_ensemble});
+    QCOMPARE(ui.action_vue_d_ensemble->shortcut(), QKeySequence(Qt::Key_Home));
     QCOMPARE(ui.menuAide->actions(), QList<QAction*>{ui.action_propose});
 
     QCOMPARE(ui.action_ouvrir_un_fichier->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -1353,30 +1358,39 @@ void tst_app::inspection_matches_the_checker()
                  loaded ? QString("s") : QStringLiteral("s (%1 defaut%2)")
                                              .arg(total).arg(total == 1 ? "" : "s"));
         QCOMPARE(s.tree_item->rowCount(), int(s.boxes.size()));
-        auto* list = window.findChild<QListView*>("liste_defauts");
+        auto* list = window.findChild<QTableView*>("liste_defauts");
         QCOMPARE(window.findChild<QDockWidget*>("dock_defauts")->isVisible(), !loaded);
         QCOMPARE(list->model()->rowCount(), fault_lines.size());
         QCOMPARE(int(s.faults.size()), faults.size());
+        QStringList listed;
         for (int row = 0; row < fault_lines.size(); ++row) {
+            const QModelIndex index = list->model()->index(row, 0);
+            const QString line = index.data(Qt::ToolTipRole).toString();
+            listed << line;
+            auto* main_view = window.findChild<gl_widget*>("widget_opengl");
             if (row == faults.size()) {  // the last row, of the faults left out, leads nowhere
-                const QModelIndex last = list->model()->index(row, 0);
-                QCOMPARE(last.data().toString(), fault_lines[row]);
-                click_row(*list, last);
-                QCOMPARE(window.findChild<gl_widget*>("widget_opengl")->chosen_fault(), row - 1);
+                QCOMPARE(index.data().toString(), line);
+                const int before = main_view->chosen_fault();
+                click_row(*list, index);
+                QCOMPARE(main_view->chosen_fault(), before);
                 break;
             }
-            const QModelIndex index = list->model()->index(row, 0);
-            QCOMPARE(index.data().toString(), fault_lines[row]);
             click_row(*list, index);
+            const int chosen = main_view->chosen_fault();
+            QVERIFY(chosen >= 0 && chosen < faults.size());
+            QCOMPARE(fault_lines[chosen], line);
             for (const char* name : view_names)
-                QCOMPARE(window.findChild<gl_widget*>(name)->chosen_fault(), row);
+                QCOMPARE(window.findChild<gl_widget*>(name)->chosen_fault(), chosen);
             const QString described = window.findChild<QTextEdit*>("zone_info_boite")->toPlainText();
-            QVERIFY2(described.startsWith(fault_lines[row]), qPrintable(described));
-            const QJsonObject fault = faults[row].toObject();
+            QVERIFY2(described.startsWith(line), qPrintable(described));
+            const QJsonObject fault = faults[chosen].toObject();
             for (const QJsonValue& b : {QJsonValue(fault), fault["other"]})
                 if (b.toObject().contains("id"))
                     QVERIFY(described.contains("Boite id = " + b["id"].toString() + " "));
         }
+        listed.sort();
+        fault_lines.sort();
+        QCOMPARE(listed, fault_lines);
     }
 
     MainWindow ordinary;
@@ -1388,18 +1402,18 @@ void tst_app::inspection_matches_the_checker()
     QCOMPARE(ordinary.registered_sessions().size(), std::size_t(loaded));
 }
 
-bool holds_fault_red(const QImage& image)
+bool holds_overlap_magenta(const QImage& image)
 {
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
             if (qRed(image.pixel(x, y)) > 0 && qGreen(image.pixel(x, y)) == 0
-                && qBlue(image.pixel(x, y)) == 0)
+                && qBlue(image.pixel(x, y)) == qRed(image.pixel(x, y)))
                 return true;
     return false;
 }
 
-// Every view of the window shows the fault marks on screen (the boxes are black, muted to
-// grey, so only a mark is red); a box at fault chosen in the tree lists its faults in the
+// Every view of the window shows the fault marks on screen (every box is grey, so only a mark
+// is magenta); a box at fault chosen in the tree lists its faults in the
 // pane, as the checker words them; the arrow keys leave it where it is and say why, once.
 void tst_app::inspected_box_lists_its_faults_and_does_not_move()
 {
@@ -1415,7 +1429,7 @@ void tst_app::inspected_box_lists_its_faults_and_does_not_move()
     const session& s = *window.registered_sessions().front();
     screen_copy::let_paints_run();
     for (const char* name : view_names)
-        QVERIFY2(holds_fault_red(screen_copy::of(*window.findChild<gl_widget*>(name))), name);
+        QVERIFY2(holds_overlap_magenta(screen_copy::of(*window.findChild<gl_widget*>(name))), name);
     auto* tree = window.findChild<liste_boite*>("treeView");
     click_row(*tree, s.tree_item->child(1)->index());  // box b
 

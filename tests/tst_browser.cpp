@@ -1,6 +1,9 @@
+#include "browser/fault_model.h"
+#include "browser/fault_sort_model.h"
 #include "browser/liste_boite.h"
 #include "browser/safe_text_document.h"
 #include "model/box.h"
+#include "model/session.h"
 
 #include <QHeaderView>
 #include <QIcon>
@@ -93,6 +96,8 @@ class tst_browser : public QObject {
     Q_OBJECT
 
 private slots:
+    void fault_table_sorts_every_column_data();
+    void fault_table_sorts_every_column();
     void initTestCase();
 
     void root_node_alone();
@@ -607,6 +612,85 @@ void tst_browser::tree_icons_differ()
     const QImage second = resource_image(other);
     QVERIFY(!first.isNull() && !second.isNull());
     QVERIFY(first != second);
+}
+
+namespace {
+
+// Overlaps of several depths (one of 12 cells, past 9 as a number, not as text), boxes outside
+// by different distances, and a count of faults left out.
+std::unique_ptr<session> faults_of_depths()
+{
+    auto s = std::make_unique<session>();
+    s->container = std::make_unique<dimension>(100, 100, 100);
+    for (int i = 0; i < 8; ++i) {
+        auto b = std::make_unique<box>(position(i * 10, 0, 0), dimension(10 + i, 10, 10));
+        b->id = QStringLiteral("b%1").arg(i);
+        s->boxes.push_back(std::move(b));
+    }
+    s->boxes[7]->position.px = 95;
+    const auto overlap = [&](int index, int other, cell_range c) {
+        packing_fault f;
+        f.what = packing_fault::kind::collision;
+        f.index = index;
+        f.id = s->boxes[std::size_t(index)]->id;
+        f.other_index = other;
+        f.other_id = s->boxes[std::size_t(other)]->id;
+        f.shared = c;
+        s->faults.push_back(f);
+    };
+    overlap(1, 0, {8, 10, 0, 10, 0, 10});
+    overlap(2, 1, {0, 12, 0, 12, 0, 12});
+    overlap(3, 2, {0, 9, 0, 9, 0, 9});
+    packing_fault out;
+    out.what = packing_fault::kind::outside;
+    out.index = 7;
+    out.id = QStringLiteral("b7");
+    out.axes = 1;
+    s->faults.push_back(out);
+    return s;
+}
+
+}  // namespace
+
+void tst_browser::fault_table_sorts_every_column_data()
+{
+    QTest::addColumn<int>("column");
+    for (int column = 0; column < fault_model::columns; ++column)
+        QTest::newRow(qPrintable(QStringLiteral("column %1").arg(column))) << column;
+}
+
+// Each column sorts both ways by its numbers as numbers (texts as texts), ties in file order;
+// the row of faults left out stays last; the table opens on the deepest overlap.
+void tst_browser::fault_table_sorts_every_column()
+{
+    QFETCH(int, column);
+    const auto s = faults_of_depths();
+    fault_model model;
+    model.show_faults(s.get(), 5);
+    fault_sort_model sorted;
+    sorted.setSourceModel(&model);
+    QCOMPARE(sorted.rowCount(), 5);
+    sorted.sort(fault_model::depth, Qt::DescendingOrder);
+    QCOMPARE(sorted.index(0, fault_model::box).data().toString(), QString("b2"));
+    QCOMPARE(sorted.index(0, fault_model::depth).data().toString(), QString("12"));
+
+    for (Qt::SortOrder order : {Qt::AscendingOrder, Qt::DescendingOrder}) {
+        sorted.sort(column, order);
+        QVERIFY(sorted.index(4, 0).data(fault_model::left_out_role).toBool());
+        QCOMPARE(sorted.index(4, 0).data().toString(), QString("... et 5 autres defauts"));
+        for (int row = 0; row + 1 < 4; ++row) {
+            const QVariant a = sorted.index(row, column).data(fault_model::sort_role);
+            const QVariant b = sorted.index(row + 1, column).data(fault_model::sort_role);
+            if (column == fault_model::depth)
+                continue;  // grouped by kind first, checked above
+            const bool in_order =
+                !a.isValid() || !b.isValid() || a == b
+                || (a.type() == QVariant::String ? (a.toString() < b.toString())
+                                                 : (a.toLongLong() < b.toLongLong()))
+                       == (order == Qt::AscendingOrder);
+            QVERIFY2(in_order, qPrintable(a.toString() + " then " + b.toString()));
+        }
+    }
 }
 
 QTEST_MAIN(tst_browser)

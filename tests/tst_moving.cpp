@@ -9,7 +9,7 @@
 
 #include <QDockWidget>
 #include <QFile>
-#include <QListView>
+#include <QTableView>
 #include <QRandomGenerator>
 #include <QStandardItem>
 #include <QTemporaryDir>
@@ -818,15 +818,9 @@ void tst_moving::closed_dock_reopens_on_tree_click_only()
     QCOMPARE(pane_line_after(w.pane(), "Position :"), QStringLiteral("0, 0, 0"));
 }
 
-bool holds_magenta(const QImage& image)
+bool holds_overhang_mark(const QImage& image)
 {
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            if (qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) > 200)
-                return true;
-        }
-    return false;
+    return !screen_copy::bounds_of_colour(image, image.rect(), qRgb(0, 255, 255)).isEmpty();
 }
 
 // With both checks set, a box resting on too little is listed as the checker words it and its
@@ -843,12 +837,12 @@ void tst_moving::support_faults_follow_moves()
     // w rests on half of c, its centre on the edge of c's top.
     session* s = w.load({20, 10, 10}, {{"c", 4, 4, 2, 0, 0, 0, 3}, {"w", 4, 4, 1, 2, 2, 0, 2}});
     QVERIFY(s);
-    auto* list = w.main_window().findChild<QListView*>("liste_defauts");
+    auto* list = w.main_window().findChild<QTableView*>("liste_defauts");
     auto* dock = w.main_window().findChild<QDockWidget*>("dock_defauts");
     const auto rows = [&] {
         QStringList shown;
         for (int row = 0; row < list->model()->rowCount(); ++row)
-            shown << list->model()->index(row, 0).data().toString();
+            shown << list->model()->index(row, 0).data(Qt::ToolTipRole).toString();
         return shown;
     };
     const auto faults_of_w = [](const QString& share, const QString& centre_x) {
@@ -861,7 +855,7 @@ void tst_moving::support_faults_follow_moves()
     QVERIFY(w.main_window().output_pane()->toPlainText().contains("Defauts d'appui : 2 defauts"));
     screen_copy::let_paints_run();
     for (gl_widget* view : QList<gl_widget*>{w.main_view()} + w.axis_views())
-        QVERIFY(holds_magenta(screen_copy::of(*view)));
+        QVERIFY(holds_overhang_mark(screen_copy::of(*view)));
 
     w.pick(1);
     w.highlight_for_keys(1);
@@ -875,7 +869,7 @@ void tst_moving::support_faults_follow_moves()
     QCOMPARE(rows(), faults_of_w("4/16 (25.00 %)", "5"));
     QCOMPARE(pane_line_after(w.pane(), "Appui :"), "4/16 (25.00 %), centre non soutenu");
     screen_copy::let_paints_run();
-    QVERIFY(holds_magenta(screen_copy::of(*w.main_view())));
+    QVERIFY(holds_overhang_mark(screen_copy::of(*w.main_view())));
 }
 
 QTEST_MAIN(tst_moving)

@@ -10,6 +10,9 @@
 #include "view3d/gl_widget.h"
 
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -148,6 +151,7 @@ private slots:
     void picture_equals_window_frame();
     void lines_and_status_are_the_checkers_data();
     void lines_and_status_are_the_checkers();
+    void picture_explains_itself();
     void pictures_of_a_run_equal_each_file_alone();
     void picture_lines_name_the_files_written();
     void refusals_and_an_output_folder_that_cannot_be_made_data();
@@ -187,9 +191,9 @@ bool holds(const QImage& image, bool (*colour)(QRgb))
     return false;
 }
 
-bool overhang_magenta(QRgb p)
+bool overhang_cyan(QRgb p)
 {
-    return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) > 200;
+    return qRed(p) < 60 && qGreen(p) > 200 && qBlue(p) > 200;
 }
 
 bool wholly_supported_green(QRgb p)
@@ -213,10 +217,15 @@ void tst_render::picture_equals_window_frame()
     const QString main_size = QStringLiteral("%1x%2").arg(size.width()).arg(size.height());
     const run_result r = run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
                              QStringList{"s.qrv", "--out", "pictures", "--view", view, "--size",
-                                         main_size} + options);
+                                         main_size, "--camera", "window"} + options);
     QVERIFY(r.status == 0 || r.status == 1);
-    const QImage picture(dir.filePath("pictures/s-" + view + ".png"));
-    QVERIFY(!picture.isNull());
+    const QImage captioned(dir.filePath("pictures/s-" + view + ".png"));
+    QVERIFY(!captioned.isNull());
+    // The view above its caption band; an axis view is 35 % of the main view's width and a
+    // third of its height.
+    const QSize view_size = mode == 0 ? size : QSize(size.width() * 7 / 20, size.height() / 3);
+    QVERIFY(captioned.height() > view_size.height());
+    const QImage picture = captioned.copy(QRect(QPoint(0, 0), view_size));
 
     session_reader::result read =
         session_reader::read(dir.filePath("s.qrv"), session_reader::mode::every_fault);
@@ -245,7 +254,7 @@ void tst_render::picture_equals_window_frame()
         screen_copy::differing_pixels(frame, picture.convertToFormat(QImage::Format_RGB32));
     QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 pixels differ").arg(differing)));
     if (!options.isEmpty()) {
-        QVERIFY(holds(picture, overhang_magenta));
+        QVERIFY(holds(picture, overhang_cyan));
         QVERIFY(holds(picture, wholly_supported_green));
     }
 }
@@ -294,6 +303,78 @@ void tst_render::lines_and_status_are_the_checkers()
         QVERIFY2(!QImage(dir.filePath("out/" + name)).isNull(), qPrintable(name));
     }
     QCOMPARE(said, expected);
+}
+
+namespace {
+
+// How many pixels of the rectangle have exactly this colour.
+int count_colour(const QImage& image, const QRect& part, QRgb colour)
+{
+    int count = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            count += (image.pixel(x, y) & 0xffffff) == (colour & 0xffffff);
+    return count;
+}
+
+}  // namespace
+
+// A picture says what it shows: its caption names the file, the verdict and the faults by kind
+// as packview-check --all --json counts them, a legend shows the marks' colours under the views;
+// by default the main view takes in a box far outside the container, which the window's fixed
+// camera leaves off the view.
+void tst_render::picture_explains_itself()
+{
+    QTemporaryDir dir;
+    // The two overlapping boxes of the faulty file and a box far past the container's end.
+    const QByteArray far_out =
+        "<qarvel name=\"far\"><container length=\"10\" width=\"8\" height=\"6\"/><boxs number=\"3\">\n"
+        "<box id=\"a\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>\n"
+        "<box id=\"b\" length=\"4\" width=\"8\" height=\"3\" px=\"2\" py=\"1\" pz=\"0\" color=\"3\"/>\n"
+        "<box id=\"e\" length=\"2\" width=\"2\" height=\"2\" px=\"60\" py=\"0\" pz=\"0\" color=\"1\"/>\n"
+        "</boxs></qarvel>\n";
+    QVERIFY(write_file(dir.filePath("far.qrv"), far_out));
+    const run_result checked = run(QStringLiteral(PACKVIEW_CHECK_PATH), dir.path(),
+                                   {"--all", "--json", "far.qrv"});
+    QMap<QString, int> counted;
+    const QJsonArray files = QJsonDocument::fromJson(checked.out).array();
+    QCOMPARE(files.size(), 1);
+    for (const QJsonValue& f : files[0]["faults"].toArray())
+        ++counted[f["kind"].toString()];
+    QCOMPARE(counted.value("collision"), 1);
+    QCOMPARE(counted.value("outside"), 1);
+    const QString expected_caption =
+        QStringLiteral("far.qrv : PBM - defauts : collision %1, hors %2")
+            .arg(counted.value("collision")).arg(counted.value("outside"));
+
+    const QSize main_size(400, 300);
+    for (const QString& camera : {QStringLiteral("packing"), QStringLiteral("window")}) {
+        const run_result r =
+            run(QStringLiteral(PACKVIEW_RENDER_PATH), dir.path(),
+                {"far.qrv", "--out", camera, "--size", "400x300", "--camera", camera});
+        QCOMPARE(r.status, 1);
+        const QImage picture(dir.filePath(camera + "/far.png"));
+        QVERIFY(!picture.isNull());
+        QCOMPARE(picture.text("Caption"), expected_caption);
+        QVERIFY(picture.text("Legend").contains("cellules partagees (collision)"));
+        QVERIFY(picture.text("Legend").contains("partie hors du conteneur"));
+        const QRect band(0, main_size.height(), picture.width(),
+                         picture.height() - main_size.height());
+        QVERIFY(band.height() > 20);
+        for (QRgb mark : {qRgb(255, 0, 255), qRgb(0, 255, 0)})
+            QVERIFY2(count_colour(picture, band, mark) >= 16, qPrintable(camera));
+        // The far box is all outside, so it is the only green of the main view.
+        const QRect main_view(QPoint(0, 0), main_size);
+        const QRect green = screen_copy::bounds_of_colour(picture, main_view, qRgb(0, 255, 0));
+        if (camera == "window") {
+            QVERIFY(green.isEmpty());
+        } else {
+            QVERIFY(!green.isEmpty());
+            QVERIFY2(main_view.adjusted(1, 1, -1, -1).contains(green),
+                     qPrintable(QStringLiteral("green at %1, %2 to %3, %4").arg(green.left())
+                                    .arg(green.top()).arg(green.right()).arg(green.bottom())));
+        }
+    }
 }
 
 // Nothing of one file's picture may stay for the next one's: faulty files with as many faults

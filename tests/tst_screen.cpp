@@ -1,13 +1,17 @@
 #include "app/debug_stream.h"
 #include "app/mainwindow.h"
+#include "browser/fault_model.h"
 #include "tests/screen_copy.h"
 #include "view3d/gl_widget.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QHeaderView>
+#include <QTableView>
 #include <QTreeView>
 #include <QtTest>
 
@@ -33,6 +37,20 @@ const char* const wide_session =
     "<boxs number=\"2\">"
     "<box id=\"1\" length=\"4\" width=\"8\" height=\"3\" px=\"0\" py=\"0\" pz=\"0\" color=\"2\"/>"
     "<box id=\"2\" length=\"6\" width=\"8\" height=\"3\" px=\"4\" py=\"0\" pz=\"0\" color=\"5\"/>"
+    "</boxs></qarvel>";
+
+// Two boxes sharing a block of cells, opened for inspection.
+const char* const overlap_session =
+    "<qarvel name=\"one_a\"><container length=\"10\" width=\"10\" height=\"10\"/><boxs number=\"2\">"
+    "<box id=\"a\" length=\"4\" width=\"4\" height=\"4\" px=\"0\" py=\"0\" pz=\"0\" color=\"4\"/>"
+    "<box id=\"b\" length=\"4\" width=\"4\" height=\"4\" px=\"2\" py=\"0\" pz=\"2\" color=\"5\"/>"
+    "</boxs></qarvel>";
+
+// The second box sticks out of the container.
+const char* const outside_session =
+    "<qarvel name=\"one_b\"><container length=\"10\" width=\"10\" height=\"10\"/><boxs number=\"2\">"
+    "<box id=\"a\" length=\"4\" width=\"4\" height=\"4\" px=\"0\" py=\"0\" pz=\"0\" color=\"4\"/>"
+    "<box id=\"b\" length=\"4\" width=\"4\" height=\"4\" px=\"9\" py=\"0\" pz=\"4\" color=\"5\"/>"
     "</boxs></qarvel>";
 
 bool write_file(const QString& path, const char* text)
@@ -75,6 +93,22 @@ struct window_under_test {
     }
 
     gl_widget* view(const char* name) { return window.findChild<gl_widget*>(name); }
+
+    void inspect(const char* name, const char* text)
+    {
+        QVERIFY(window.inspect_session(file(name, text)));
+    }
+
+    // A click on the fault list's row, as a person chooses a fault.
+    void choose_fault_row(int row)
+    {
+        auto* list = window.findChild<QAbstractItemView*>("liste_defauts");
+        QVERIFY(list);
+        const QModelIndex index = list->model()->index(row, 0);
+        list->scrollTo(index);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          list->visualRect(index).center());
+    }
 
     void show()
     {
@@ -125,8 +159,8 @@ using steps = std::function<void(window_under_test&)>;
 
 Q_DECLARE_METATYPE(steps)
 
-// Each view's window on the X server must hold the frame the view draws of its scene, on the
-// first frame that shows and after every change, whole frames and partly redrawn ones alike.
+// Each view's window on the X server must hold the whole frame the view draws of its scene, on
+// the first frame that shows and after every change, whole frames and partly redrawn ones alike.
 class tst_screen : public QObject {
     Q_OBJECT
 
@@ -135,7 +169,7 @@ private:
     {
         screen_copy::let_paints_run();
         const QImage seen = screen_copy::of(view);
-        const QImage drawn = screen_copy::fresh_frame(view);
+        const QImage drawn = screen_copy::whole_frame(view);
         const int differing = screen_copy::differing_pixels(seen, drawn);
         QVERIFY2(differing == 0, qPrintable(QStringLiteral("%1 view %2: %3 pixels differ")
                                                 .arg(after)
@@ -147,6 +181,7 @@ private slots:
     void views_show_their_frame_data();
     void views_show_their_frame();
     void about_window_shows_its_frame();
+    void chosen_fault_is_framed_and_shown();
 };
 
 void tst_screen::views_show_their_frame_data()
@@ -204,6 +239,20 @@ void tst_screen::views_show_their_frame_data()
         screen_copy::let_paints_run();
         w.click_tree_node(QStringLiteral("boxpied"));
     });
+    QTest::newRow("tree click in an inspection") << steps([](window_under_test& w) {
+        w.show();
+        w.inspect("one_a.qrv", overlap_session);
+        screen_copy::let_paints_run();
+        w.click_tree_node(QStringLiteral("boxa"));
+    });
+    QTest::newRow("fault row of the box picked in the tree") << steps([](window_under_test& w) {
+        w.show();
+        w.inspect("one_b.qrv", outside_session);
+        screen_copy::let_paints_run();
+        w.click_tree_node(QStringLiteral("boxb"));
+        screen_copy::let_paints_run();
+        w.choose_fault_row(0);
+    });
 }
 
 void tst_screen::views_show_their_frame()
@@ -233,6 +282,91 @@ void tst_screen::about_window_shows_its_frame()
     QTest::keyClick(about, Qt::Key_F2);
     compare_view_with_screen(*about, "about window, full screen");
     about->close();
+}
+
+namespace {
+
+// A row of cartons in a 40-ft container in millimetres, every other pair overlapping by 200 mm,
+// and in the middle a pair that overlaps by 3 mm, behind the others from the start's eye.
+QByteArray carton_row()
+{
+    QByteArray xml = "<qarvel name=\"row\"><container length=\"12032\" width=\"2352\" "
+                     "height=\"2698\"/><boxs number=\"20\">";
+    for (int i = 0; i < 20; ++i) {
+        const int px = i * 600 - (i % 2 ? 200 : 0) - (i == 11 ? -197 : 0);
+        xml += QStringLiteral("<box id=\"P1%1\" length=\"600\" width=\"400\" height=\"400\" "
+                              "px=\"%2\" py=\"0\" pz=\"%3\" color=\"2\"/>")
+                   .arg(i, 2, 10, QLatin1Char('0')).arg(px).arg(i == 10 || i == 11 ? 0 : 1200)
+                   .toLatin1();
+    }
+    return xml + "</boxs></qarvel>";
+}
+
+}  // namespace
+
+// At the window's first size, choosing the row of a 3-mm overlap turns the main view to it: its
+// two boxes' white edges fill a good part of the view around its middle, with the shared block
+// in magenta, a few pixels across at least, among them; "Vue d'ensemble" shows the whole
+// packing again.
+void tst_screen::chosen_fault_is_framed_and_shown()
+{
+    window_under_test w;
+    w.window.resize(843, 609);
+    w.show();
+    const QByteArray row = carton_row();
+    w.inspect("row.qrv", row.constData());
+    screen_copy::let_paints_run();
+    auto* list = w.window.findChild<QAbstractItemView*>("liste_defauts");
+    QVERIFY(list);
+    int tiny = -1;
+    for (int r = 0; r < list->model()->rowCount(); ++r)
+        if (list->model()->index(r, 0).data(Qt::ToolTipRole).toString().contains("[boite P111]"))
+            tiny = r;
+    QVERIFY(tiny >= 0);
+    // Readable at this size: every column of the table whole in its viewport, and every box
+    // node of the tree wide enough for its icon and its text.
+    auto* table = w.window.findChild<QTableView*>("liste_defauts");
+    QHeaderView* header = table->horizontalHeader();
+    for (int column = 0; column < header->count(); ++column) {
+        QVERIFY(header->sectionSize(column)
+                >= static_cast<QAbstractItemView*>(table)->sizeHintForColumn(column));
+        QVERIFY(header->sectionViewportPosition(column) + header->sectionSize(column)
+                <= table->viewport()->width());
+    }
+    auto* tree = w.window.findChild<QTreeView*>("treeView");
+    const QModelIndex session_node = tree->model()->index(0, 0, tree->model()->index(0, 0));
+    for (int r = 0; r < tree->model()->rowCount(session_node); ++r) {
+        const QModelIndex node = tree->model()->index(r, 0, session_node);
+        const int needed = tree->sizeHintForIndex(node).width();
+        QVERIFY2(tree->visualRect(node).width() >= needed, qPrintable(node.data().toString()));
+    }
+    w.choose_fault_row(tiny);
+    gl_widget* main_view = w.view("widget_opengl");
+    QVERIFY(main_view->is_framed());
+    compare_view_with_screen(*main_view, "fault chosen");
+    const QImage seen = screen_copy::of(*main_view);
+    const QRect view_area = seen.rect();
+    const QRect edges = screen_copy::bounds_of_colour(seen, view_area, qRgb(255, 255, 255));
+    QVERIFY(!edges.isEmpty());
+    const QString where = QStringLiteral("edges %1,%2 %3x%4 in %5x%6")
+                              .arg(edges.x()).arg(edges.y()).arg(edges.width())
+                              .arg(edges.height()).arg(seen.width()).arg(seen.height());
+    QVERIFY2(view_area.adjusted(1, 1, -1, -1).contains(edges), qPrintable(where));
+    QVERIFY2(edges.height() >= seen.height() / 4, qPrintable(where));
+    QVERIFY2(qAbs(edges.center().x() - seen.width() / 2) < seen.width() / 4, qPrintable(where));
+    QVERIFY2(qAbs(edges.center().y() - seen.height() / 2) < seen.height() / 4, qPrintable(where));
+    const QRect block = screen_copy::bounds_of_colour(seen, edges, qRgb(255, 0, 255));
+    QVERIFY2(block.width() >= 3 && block.height() >= 3, qPrintable(where));
+
+    // The arrow keys walk the table, each row chosen as it becomes current.
+    const int chosen = main_view->chosen_fault();
+    QTest::keyClick(list, tiny > 0 ? Qt::Key_Up : Qt::Key_Down);
+    QVERIFY(main_view->chosen_fault() != chosen);
+    QCOMPARE(main_view->chosen_fault(), list->currentIndex().data(fault_model::fault_role).toInt());
+
+    w.window.findChild<QAction*>("action_vue_d_ensemble")->trigger();
+    QVERIFY(!main_view->is_framed());
+    compare_view_with_screen(*main_view, "whole packing again");
 }
 
 QTEST_MAIN(tst_screen)

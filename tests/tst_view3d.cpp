@@ -386,6 +386,8 @@ private slots:
     void views_of_one_session_each_draw_every_change();
     void fault_marks_reach_the_screen_data();
     void fault_marks_reach_the_screen();
+    void small_marks_span_a_few_pixels_data();
+    void small_marks_span_a_few_pixels();
     void chosen_fault_shows_among_piled_faults_data();
     void chosen_fault_shows_among_piled_faults();
 };
@@ -1050,14 +1052,25 @@ void tst_view3d::fault_marks_reach_the_screen_data()
     QTest::newRow("z axis view") << 3;
 }
 
-// On the screen's copy of each kind of view: the shared block shows in fault red through the
-// boxes around it, in cyan once its fault is chosen; the box outside the container shows where
-// it is; the box without fault is muted, and all of it goes once the session has no faults.
+// On the screen's copy of each kind of view: the shared block shows in magenta through the
+// boxes around it and the part of a box outside the container in green, colours no box takes
+// in a session with faults (every box is grey there); once the overlap is chosen the outside
+// part is reduced to its outline; the box without fault is muted, and all of it goes once the
+// session has no faults.
 void tst_view3d::fault_marks_reach_the_screen()
 {
     QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("faulty.qrv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(faulty_packing) > 0);
+    file.close();
+    session_reader::result read = session_reader::read(path, session_reader::mode::every_fault);
     session s;
-    QVERIFY(read_every_fault(faulty_packing, s));
+    s.container = std::move(read.container);
+    s.grid = std::move(read.grid);
+    s.boxes = std::move(read.boxes);
+    s.faults = std::move(read.faults);
     QCOMPARE(s.faults.size(), std::size_t(2));
 
     gl_widget view;
@@ -1068,12 +1081,17 @@ void tst_view3d::fault_marks_reach_the_screen()
     const QPoint outside = on_screen(view, scene_point(s, 22, 2, 2));
 
     const QImage marked = seen_on_screen(view);
-    QCOMPARE(lit_channels(marked.pixel(block)), QString("r"));
-    QCOMPARE(lit_channels(marked.pixel(outside)), QString("b"));
+    QCOMPARE(lit_channels(marked.pixel(block)), QString("rb"));
+    QCOMPARE(lit_channels(marked.pixel(outside)), QString("g"));
+    const QRgb box_apart = marked.pixel(apart);
+    const int spread = std::max({qRed(box_apart), qGreen(box_apart), qBlue(box_apart)})
+                       - std::min({qRed(box_apart), qGreen(box_apart), qBlue(box_apart)});
+    QVERIFY2(spread < 16, qPrintable(QString::number(spread)));
 
     view.set_chosen_fault(0);
     const QImage chosen = seen_on_screen(view);
-    QCOMPARE(lit_channels(chosen.pixel(block)), QString("gb"));
+    QCOMPARE(lit_channels(chosen.pixel(block)), QString("rb"));
+    QCOMPARE(lit_channels(chosen.pixel(outside)), QString("rgb"));
 
     s.faults.clear();
     const QImage plain = seen_on_screen(view);
@@ -1089,7 +1107,7 @@ void tst_view3d::chosen_fault_shows_among_piled_faults_data()
 }
 
 // Three boxes in one place: three faults on one block. Whichever is chosen, the block shows
-// in cyan, not in the red of the others drawn in the same place.
+// filled in magenta, not as the outline the others are reduced to in the same place.
 void tst_view3d::chosen_fault_shows_among_piled_faults()
 {
     QFETCH(int, mode);
@@ -1106,11 +1124,63 @@ void tst_view3d::chosen_fault_shows_among_piled_faults()
     gl_widget view;
     view.set_current_session(&s);
     QVERIFY(show(view, mode));
-    const QPoint block = on_screen(view, box_centre(s, 0));
-    QCOMPARE(lit_channels(seen_on_screen(view).pixel(block)), QString("r"));
+    // Inside the block, off the line its front and top faces share in the main view, where
+    // the chosen fault's edges run.
+    const QPoint block = on_screen(view, scene_point(s, 5.0, 3.0, 5.0));
+    QCOMPARE(lit_channels(seen_on_screen(view).pixel(block)), QString("rb"));
     for (int chosen = 0; chosen < 3; ++chosen) {
         view.set_chosen_fault(chosen);
-        QCOMPARE(lit_channels(seen_on_screen(view).pixel(block)), QString("gb"));
+        QCOMPARE(lit_channels(seen_on_screen(view).pixel(block)), QString("rb"));
+    }
+}
+
+void tst_view3d::small_marks_span_a_few_pixels_data()
+{
+    fault_marks_reach_the_screen_data();
+}
+
+// In a 40-ft container in millimetres, an overlap of one cell and a box of one cell just past
+// the far end are far less than a pixel; each mark still spans at least three pixels each way on the
+// screen's copy of every kind of view.
+void tst_view3d::small_marks_span_a_few_pixels()
+{
+    QFETCH(int, mode);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("thin.qrv");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<qarvel><container length=\"12032\" width=\"2352\" height=\"2698\"/><boxs number=\"3\">"
+               "<box id=\"a\" length=\"600\" width=\"400\" height=\"400\" px=\"0\" py=\"0\" pz=\"0\"/>"
+               "<box id=\"b\" length=\"600\" width=\"400\" height=\"400\" px=\"599\" py=\"399\" pz=\"399\"/>"
+               "<box id=\"c\" length=\"1\" width=\"1\" height=\"1\" px=\"12032\" py=\"0\" "
+               "pz=\"1000\"/></boxs></qarvel>");
+    file.close();
+    session_reader::result read = session_reader::read(path, session_reader::mode::every_fault);
+    auto s = std::make_unique<session>();
+    s->container = std::move(read.container);
+    s->grid = std::move(read.grid);
+    s->boxes = std::move(read.boxes);
+    s->faults = std::move(read.faults);
+    QCOMPARE(s->faults.size(), std::size_t(2));
+    gl_widget view;
+    view.set_current_session(s.get());
+    QVERIFY(show(view, mode, 400, 300));
+    const QImage seen = seen_on_screen(view);
+    const struct {
+        QVector3D at;
+        QRgb colour;
+    } marks[] = {{scene_point(*s, 599.5, 399.5, 399.5), qRgb(255, 0, 255)},
+                 {scene_point(*s, 12032.5, 0.5, 1000.5), qRgb(0, 255, 0)}};
+    for (const auto& mark : marks) {
+        const QPoint centre = on_screen(view, mark.at);
+        QRect found;
+        for (int y = centre.y() - 8; y <= centre.y() + 8; ++y)
+            for (int x = centre.x() - 8; x <= centre.x() + 8; ++x)
+                if (seen.valid(x, y) && (seen.pixel(x, y) & 0xffffff) == (mark.colour & 0xffffff))
+                    found |= QRect(x, y, 1, 1);
+        QVERIFY2(found.width() >= 3 && found.height() >= 3,
+                 qPrintable(QStringLiteral("%1 x %2 at %3, %4").arg(found.width())
+                                .arg(found.height()).arg(centre.x()).arg(centre.y())));
     }
 }
 

@@ -36,20 +36,38 @@ float brightened(int component)
     return std::min(1.0, component / 255.0 * 1.6);
 }
 
-// Dim and greyish, so that the boxes at fault stand out among them.
-float muted(int component)
+// A box of a session with faults is a grey of its colour's lightness, so that no box can be
+// taken for a mark: dim when it has no fault, lighter at fault, lightest when picked or in the
+// chosen fault.
+float grey(const palette::rgb& c, fault_marks::shade shade)
 {
-    return 0.2f + 0.25f * (component / 255.0f);
+    const float lightness = (0.3f * c.red + 0.59f * c.green + 0.11f * c.blue) / 255.0f;
+    switch (shade) {
+    case fault_marks::shade::faulty: return 0.45f + 0.2f * lightness;
+    case fault_marks::shade::lit: return 0.7f + 0.15f * lightness;
+    default: break;
+    }
+    return 0.2f + 0.2f * lightness;
 }
 
-float shaded(int component, fault_marks::shade shade)
+void shaded(const palette::rgb& c, fault_marks::shade shade, float rgb[3])
 {
     switch (shade) {
-    case fault_marks::shade::bright: return brightened(component);
-    case fault_marks::shade::muted: return muted(component);
-    case fault_marks::shade::plain: break;
+    case fault_marks::shade::plain:
+        rgb[0] = c.red / 255.0f;
+        rgb[1] = c.green / 255.0f;
+        rgb[2] = c.blue / 255.0f;
+        return;
+    case fault_marks::shade::bright:
+        rgb[0] = brightened(c.red);
+        rgb[1] = brightened(c.green);
+        rgb[2] = brightened(c.blue);
+        return;
+    case fault_marks::shade::muted:
+    case fault_marks::shade::faulty:
+    case fault_marks::shade::lit: break;
     }
-    return component / 255.0f;
+    rgb[0] = rgb[1] = rgb[2] = grey(c, shade);
 }
 
 }  // namespace
@@ -106,8 +124,10 @@ box_geometry::box_key box_geometry::key_of(const session& s, std::size_t index,
     const bool by_support = s.colours_by_support && s.support;
     const palette::rgb c =
         by_support ? support_colour(s.support->of(index)) : palette::entry_for(b.color);
-    // Coloured by support, no box is muted: the scale must read the same everywhere.
-    if (by_support && shade == fault_marks::shade::muted)
+    // Coloured by support, no box is grey: the scale must read the same everywhere.
+    if (by_support && shade == fault_marks::shade::lit)
+        shade = fault_marks::shade::bright;
+    else if (by_support && shade != fault_marks::shade::bright)
         shade = fault_marks::shade::plain;
     return {p.px, p.py, p.pz, d.length(), d.width(), d.height(),
             (c.red << 16) | (c.green << 8) | c.blue, shade};
@@ -115,7 +135,7 @@ box_geometry::box_key box_geometry::key_of(const session& s, std::size_t index,
 
 fault_marks::shade box_geometry::shade_of(int index, int highlighted, const fault_marks& marks)
 {
-    return index == highlighted ? fault_marks::shade::bright : marks.shade_of(index);
+    return marks.shade_of(index, highlighted);
 }
 
 void box_geometry::refresh(const session& s, int highlighted, const fault_marks& marks)
@@ -231,9 +251,9 @@ void box_geometry::build_box(int index, const box_key& key)
     float* hi = lo + 3;
     corners(*session_->container, b, lo, hi);
 
-    const float rgb[3] = {shaded(key.rgb >> 16, key.shade),
-                          shaded((key.rgb >> 8) & 0xff, key.shade),
-                          shaded(key.rgb & 0xff, key.shade)};
+    const palette::rgb c = {key.rgb >> 16, (key.rgb >> 8) & 0xff, key.rgb & 0xff};
+    float rgb[3];
+    shaded(c, key.shade, rgb);
     float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];
     float* color = &colors_[std::size_t(index) * vertices_per_box * 3];
     for (int face = 0; face < faces_per_cuboid; ++face)

@@ -9,6 +9,7 @@
 
 #include <GL/glu.h>
 #include <QImage>
+#include <QRegion>
 #include <QWindow>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -190,7 +191,7 @@ void gl_widget::paintGL()
     const QRect whole(QPoint(0, 0), size);
     const QRect region = kept ? region_to_redraw(whole) : whole;
     if (region != whole) {
-        frame_.restore();
+        frame_.restore(whole);
         glEnable(GL_SCISSOR_TEST);
         glScissor(region.x(), region.y(), region.width(), region.height());
     }
@@ -199,9 +200,34 @@ void gl_widget::paintGL()
         scene_.draw(current_session_, highlighted_box_, eye_.mode);
     }
     glDisable(GL_SCISSOR_TEST);
+    // On a multisampled window the driver's scissor does not cut every primitive on the same
+    // samples: a draw reaches samples of the pixels just outside it that a clear leaves alone
+    // (the translucent walls were blended there over the kept frame's walls, a brighter line
+    // along the redrawn part), and a line misses samples of its edge pixels. The ring of pixels
+    // on both sides of the edge is taken back from the kept frame: the changed boxes lie
+    // further in, so it holds them right.
+    if (region != whole && !region.isEmpty())
+        restore_ring(region.adjusted(-1, -1, 1, 1) & whole, inside_ring(region, whole));
     glPopMatrix();
     if (kept && !region.isEmpty())
         frame_.save();
+}
+
+// The part one pixel in from each side, but for the sides on the view's edge: a changed box
+// may reach those.
+QRect gl_widget::inside_ring(const QRect& region, const QRect& whole)
+{
+    return QRect(QPoint(region.left() == whole.left() ? region.left() : region.left() + 1,
+                        region.top() == whole.top() ? region.top() : region.top() + 1),
+                 QPoint(region.right() == whole.right() ? region.right() : region.right() - 1,
+                        region.bottom() == whole.bottom() ? region.bottom() : region.bottom() - 1));
+}
+
+// The parts of outer not in inner, from the kept frame.
+void gl_widget::restore_ring(const QRect& outer, const QRect& inner)
+{
+    for (const QRect& side : QRegion(outer).subtracted(QRegion(inner)))
+        frame_.restore(side);
 }
 
 // The window system hands the driver a window's new size only at a buffer swap: the first

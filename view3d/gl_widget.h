@@ -32,6 +32,10 @@ public:
     // The fault of current_session whose boxes and block are emphasised, -1 for none.
     int chosen_fault() const { return chosen_fault_; }
     void set_chosen_fault(int index) { chosen_fault_ = index; }
+    // The main view framed on a scene cuboid (a fault's boxes), or on the whole packing again.
+    void frame(const float lower[3], const float upper[3]) { eye_.frame(lower, upper); }
+    void show_whole() { eye_.framed = false; }
+    bool is_framed() const { return eye_.framed; }
 
     int rot_x() const { return eye_.rot_x; }
     int rot_y() const { return eye_.rot_y; }
@@ -56,6 +60,8 @@ private:
     QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void present_at_new_size(QSize size);
     QRect region_to_redraw(const QRect& whole);
+    static QRect inside_ring(const QRect& region, const QRect& whole);
+    void restore_ring(const QRect& outer, const QRect& inner);
     void refresh_geometry();
 
     void pick_at(const QPointF& device_pos);

@@ -60,27 +60,27 @@ bool kept_frame::create(QSize size)
 
 void kept_frame::save()
 {
-    copy(window_framebuffer(), framebuffer);
+    copy(window_framebuffer(), framebuffer, QRect(QPoint(0, 0), size_));
     // The driver makes its first copy back slowly (a shader of its own in each context): made
     // once now, with the whole frame, rather than at the first pick or fault chosen. It copies
     // the frame onto itself.
     if (saves_ == 0)
-        restore();
+        restore(QRect(QPoint(0, 0), size_));
     ++saves_;
 }
 
-void kept_frame::restore()
+void kept_frame::restore(const QRect& part)
 {
-    copy(framebuffer, window_framebuffer());
+    copy(framebuffer, window_framebuffer(), part);
 }
 
-void kept_frame::copy(GLuint from, GLuint to)
+void kept_frame::copy(GLuint from, GLuint to, const QRect& part)
 {
     QOpenGLExtraFunctions& f = gl();
     f.glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
     f.glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
-    f.glBlitFramebuffer(0, 0, size_.width(), size_.height(), 0, 0, size_.width(),
-                        size_.height(), GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    const int x0 = part.x(), y0 = part.y(), x1 = x0 + part.width(), y1 = y0 + part.height();
+    f.glBlitFramebuffer(x0, y0, x1, y1, x0, y0, x1, y1, GL_COLOR_BUFFER_BIT, GL_NEAREST);
     f.glBindFramebuffer(GL_FRAMEBUFFER, window_framebuffer());
 }
 

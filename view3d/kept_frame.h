@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QRect>
 #include <QSize>
 
 #include <QtGui/qopengl.h>
@@ -21,14 +22,15 @@ public:
     // Copies the window's frame into the copy, and back; sample by sample, so that both
     // resolve to the same pixels.
     void save();
-    void restore();
+    // The part of the copy (window pixels, y up) back into the window.
+    void restore(const QRect& part);
     void release();
     // Drops the copy without deleting it, for a context that replaced the one it lived in.
     void forget();
 
 private:
     bool create(QSize size);
-    void copy(GLuint from, GLuint to);
+    void copy(GLuint from, GLuint to, const QRect& part);
 
     GLuint framebuffer = 0;
     GLuint color = 0;

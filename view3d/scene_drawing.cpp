@@ -98,6 +98,13 @@ void scene_drawing::multiply_frustum(float zoom, int width, int height)
 
 void scene_drawing::multiply_view_transform(const view_eye& eye)
 {
+    if (eye.mode == 0 && eye.framed) {
+        glTranslatef(0.0f, 0.0f, -9.0f);
+        rotate_main_view(eye);
+        glScalef(eye.scale, eye.scale, eye.scale);
+        glTranslatef(-eye.centre[0], -eye.centre[1], -eye.centre[2]);
+        return;
+    }
     glTranslatef(-2.0f, 0.0f, -9.0f);
     switch (eye.mode) {
     case 0: rotate_main_view(eye); break;
@@ -128,8 +135,11 @@ float* scene_drawing::put_container_faces(float* xyz)
     return box_geometry::put_face(floor_face, container_lower, container_upper, xyz);
 }
 
+// The texture is bound again at every frame: whatever else draws in the context (a
+// framebuffer object's texture, the toolkit's own painting) may have bound another.
 void scene_drawing::draw(const session* s, int highlighted, int view_mode)
 {
+    glBindTexture(GL_TEXTURE_2D, texture_);
     if (s)
         draw_session(highlighted, view_mode);
     else
@@ -138,12 +148,21 @@ void scene_drawing::draw(const session* s, int highlighted, int view_mode)
 
 void scene_drawing::refresh(const session& s, int highlighted, int chosen_fault)
 {
-    marks_.refresh(s, chosen_fault);
+    marks_changed_ = marks_.refresh(s, chosen_fault) || marks_changed_;
     if (!geometry_->draws(s)) {
         geometry_ = box_geometry::shared_for(s);
         changes_taken_ = box_geometry::change_cursor();
     }
     geometry_->refresh(s, highlighted, marks_);
+}
+
+box_geometry::changes scene_drawing::take_changes()
+{
+    box_geometry::changes changes = geometry_->take_changes(changes_taken_);
+    if (marks_changed_)
+        changes = box_geometry::changes();
+    marks_changed_ = false;
+    return changes;
 }
 
 void scene_drawing::draw_session(int highlighted, int view_mode)

@@ -45,9 +45,10 @@ public:
     // Brings the boxes' vertex data and the fault marks up to date with the session, the box
     // at highlighted emphasised and the fault at chosen_fault chosen (-1 for none).
     void refresh(const session& s, int highlighted, int chosen_fault);
+    // What the refreshes changed since this drawing's last call: the boxes rebuilt, or
+    // everything when the marks, drawn over the whole scene, were built again.
+    box_geometry::changes take_changes();
     const box_geometry& geometry() const { return *geometry_; }
-    // The boxes rebuilt since the last call, or everything.
-    box_geometry::changes take_changes() { return geometry_->take_changes(changes_taken_); }
 
     // Clears nothing: draws the session, or the demonstration scene when s is null, under
     // the current matrices. The session must have been refreshed with highlighted.
@@ -72,4 +73,5 @@ private:
     // largest memory.
     std::shared_ptr<box_geometry> geometry_ = std::make_shared<box_geometry>();
     box_geometry::change_cursor changes_taken_;
+    bool marks_changed_ = false;
 };
