@@ -1,5 +1,6 @@
 #include "model/cell_union.h"
 
+#include "model/cell_block.h"
 #include "model/cell_range.h"
 
 #include <boost/geometry.hpp>
@@ -8,20 +9,12 @@
 #include <algorithm>
 #include <utility>
 
-namespace bg = boost::geometry;
 namespace bgi = boost::geometry::index;
 
 namespace {
 
-using corner = bg::model::point<int, 3, bg::cs::cartesian>;
-using block = bg::model::box<corner>;
+using block = cell_block::block;
 using entry = std::pair<block, std::size_t>;
-
-// Closed integer blocks meet exactly when the half-open cell ranges share a cell.
-block closed_block(const cell_range& r)
-{
-    return block(corner(r.x0, r.z0, r.y0), corner(r.x1 - 1, r.z1 - 1, r.y1 - 1));
-}
 
 int64_t volume(const cell_range& r)
 {
@@ -136,7 +129,7 @@ std::vector<std::vector<std::size_t>> meeting_groups(const std::vector<cell_rang
     std::vector<entry> entries;
     for (std::size_t i = 0; i < blocks.size(); ++i)
         if (!blocks[i].is_empty())
-            entries.emplace_back(closed_block(blocks[i]), i);
+            entries.emplace_back(cell_block::closed(blocks[i]), i);
     bgi::rtree<entry, bgi::quadratic<16>> left(entries);  // packed at once
     std::vector<bool> grouped(blocks.size());
     std::vector<std::vector<std::size_t>> groups;
