@@ -5,7 +5,8 @@
 // once a draw call holds other primitives: so anywhere, by at most one colour level in each
 // channel. By more only where two primitives meet at equal depth and the driver picks the
 // winner: at pixels within one pixel of a box's silhouette edge (where its front and back
-// faces meet) or of the emphasised box's outline, and at most 0.1% of the view.
+// faces meet) or of the emphasised box's outline, or on a box flat on an axis (its two faces
+// on that axis in one plane, at equal depth all over), and at most 0.1% of the view.
 
 #include "tests/plain_scene.h"
 
@@ -56,6 +57,25 @@ public:
             (da < 0 ? a : b) = cut;
         }
         mark_window(window_x(a), window_y(a), window_x(b), window_y(b), radius);
+    }
+
+    // The rectangle from corner along the edges a and b, as segments along a no more than a
+    // pixel apart across b.
+    void mark_rectangle(const double corner[3], const double a[3], const double b[3], double radius)
+    {
+        const double far_corner[3] = {corner[0] + b[0], corner[1] + b[1], corner[2] + b[2]};
+        const clip_point p = to_clip(transform_, corner), q = to_clip(transform_, far_corner);
+        const int steps = p.w > 0 && q.w > 0
+                              ? 1 + int(std::hypot(window_x(q) - window_x(p), window_y(q) - window_y(p)))
+                              : 4096;
+        for (int step = 0; step <= steps; ++step) {
+            double from[3], to[3];
+            for (int k = 0; k < 3; ++k) {
+                from[k] = corner[k] + b[k] * step / steps;
+                to[k] = from[k] + a[k];
+            }
+            mark(from, to, radius);
+        }
     }
 
     bool marked(int column, int row) const { return marked_[std::size_t(row * width_ + column)]; }
@@ -122,6 +142,22 @@ inline void mark_box(edge_mask& mask, const double lo[3], const double hi[3], co
         }
 }
 
+// Scene units: closer than the depth buffer tells apart anywhere in the views.
+constexpr double equal_depth = 1e-5;
+
+// Marks the faces of a box flat on an axis.
+inline void mark_flat_faces(edge_mask& mask, const double lo[3], const double hi[3])
+{
+    for (int axis = 0; axis < 3; ++axis) {
+        if (std::abs(hi[axis] - lo[axis]) >= equal_depth)
+            continue;
+        double a[3] = {0, 0, 0}, b[3] = {0, 0, 0};
+        a[(axis + 1) % 3] = hi[(axis + 1) % 3] - lo[(axis + 1) % 3];
+        b[(axis + 2) % 3] = hi[(axis + 2) % 3] - lo[(axis + 2) % 3];
+        mask.mark_rectangle(lo, a, b, edge_reach);
+    }
+}
+
 inline bool crosses_near_plane(const matrix& m, const double lo[3], const double hi[3])
 {
     for (int corner = 0; corner < 8; ++corner) {
@@ -170,6 +206,7 @@ inline QString check(const QImage& drawn, const QImage& plain, gl_widget& view)
         const bool emphasised = int(i) == view.highlighted_box();
         mark_box(mask, lo, hi, eye, emphasised || crosses_near_plane(transform, lo, hi),
                  emphasised ? outline_reach : edge_reach);
+        mark_flat_faces(mask, lo, hi);
     }
 
     int differing = 0, away = 0;

@@ -102,6 +102,13 @@ float* box_geometry::put_face(int face, const float lower[3], const float upper[
     return xyz;
 }
 
+float* box_geometry::put_cuboid(const float lower[3], const float upper[3], float* xyz)
+{
+    for (int face = 0; face < faces_per_cuboid; ++face)
+        xyz = put_face(face, lower, upper, xyz);
+    return xyz;
+}
+
 bool box_geometry::box_key::same_place(const box_key& other) const
 {
     return px == other.px && py == other.py && pz == other.pz && length == other.length &&
@@ -229,16 +236,7 @@ void box_geometry::rebuild_all(const session& s, int highlighted, const fault_ma
     const std::size_t count = s.boxes.size();
     keys_.resize(count);
     corners_.resize(count * 6);
-    positions_.resize(count * vertices_per_box * 3);
-    colors_.resize(count * vertices_per_box * 3);
-    texture_coordinates_.resize(count * vertices_per_box * 2);
-    short* st = texture_coordinates_.data();
-    for (std::size_t i = 0; i < count; ++i)
-        for (const auto& face : cuboid_faces)
-            for (const face_vertex& v : face) {
-                *st++ = v.s;
-                *st++ = v.t;
-            }
+    colours_.resize(count * 3);
     for (std::size_t i = 0; i < count; ++i)
         build_box(int(i), key_of(s, i, shade_of(int(i), highlighted, marks)));
 }
@@ -252,12 +250,5 @@ void box_geometry::build_box(int index, const box_key& key)
     corners(*session_->container, b, lo, hi);
 
     const palette::rgb c = {key.rgb >> 16, (key.rgb >> 8) & 0xff, key.rgb & 0xff};
-    float rgb[3];
-    shaded(c, key.shade, rgb);
-    float* xyz = &positions_[std::size_t(index) * vertices_per_box * 3];
-    float* color = &colors_[std::size_t(index) * vertices_per_box * 3];
-    for (int face = 0; face < faces_per_cuboid; ++face)
-        xyz = put_face(face, lo, hi, xyz);
-    for (int vertex = 0; vertex < vertices_per_box; ++vertex)
-        color = std::copy(rgb, rgb + 3, color);
+    shaded(c, key.shade, &colours_[std::size_t(index) * 3]);
 }

@@ -12,12 +12,11 @@ class dimension;
 struct box;
 struct session;
 
-// The vertex data of a session's boxes as the views draw them, kept between frames: six
-// faces of four vertices per box in drawing order, with texture coordinates and colours, as
-// arrays that one draw call takes whole. A refresh before
-// each frame compares every box with what was built for it and rebuilds only the boxes that
-// moved, changed or changed shade (emphasised, muted by the fault marks), so a move costs one box, not the scene; the
-// rebuilt boxes are kept as the changes a view redraws. The views of one session share one
+// A session's boxes as the views draw them, kept between frames: each box's scene corners and
+// shaded colour, from which a frame sends the faces it needs. A refresh before each frame
+// compares every box with what was built for it and rebuilds only the boxes that moved,
+// changed or changed shade (emphasised, muted by the fault marks), so a move costs one box,
+// not the scene; the rebuilt boxes are kept as the changes a view redraws. The views of one session share one
 // geometry (shared_for): each view refreshes it with its own state before it draws, and
 // takes the changes since its own last frame through its own cursor.
 class box_geometry {
@@ -49,6 +48,8 @@ public:
     // Writes the four corners of one face of the cuboid between lower and upper, three floats
     // each, and returns the end of what it wrote.
     static float* put_face(int face, const float lower[3], const float upper[3], float* xyz);
+    // Writes all six faces in face-table order: vertices_per_box corners.
+    static float* put_cuboid(const float lower[3], const float upper[3], float* xyz);
 
     void refresh(const session& s, int highlighted, const fault_marks& marks);
     changes take_changes(change_cursor& cursor) const;
@@ -58,16 +59,14 @@ public:
     int box_count() const { return int(keys_.size()); }
     const float* lower(int index) const { return &corners_[std::size_t(index) * 6]; }
     const float* upper(int index) const { return &corners_[std::size_t(index) * 6 + 3]; }
+    // The box's colour as drawn, red, green and blue.
+    const float* colour(int index) const { return &colours_[std::size_t(index) * 3]; }
 
     // The boxes to draw, as runs of consecutive boxes (first box, count): a box with the
     // corners of an earlier one is left out, since each of its fragments lies at the depth of
     // the earlier box's and loses the depth test to it. Boxes piled in one place then cost
     // one box's pixels, not theirs times their number.
     const std::vector<std::pair<int, int>>& drawn_runs() const { return drawn_runs_; }
-
-    const float* positions() const { return positions_.data(); }
-    const short* texture_coordinates() const { return texture_coordinates_.data(); }
-    const float* colors() const { return colors_.data(); }
 
 private:
     // What a box's vertices are built from.
@@ -96,8 +95,6 @@ private:
     int container_[3] = {0, 0, 0};
     std::vector<box_key> keys_;
     std::vector<float> corners_;
-    std::vector<float> positions_;
-    std::vector<short> texture_coordinates_;
-    std::vector<float> colors_;
+    std::vector<float> colours_;
     std::vector<std::pair<int, int>> drawn_runs_;
 };

@@ -31,9 +31,7 @@ void put_faces(const float lower[3], const float upper[3], std::vector<float>& t
 {
     const std::size_t at = to.size();
     to.resize(at + box_geometry::vertices_per_box * 3);
-    float* xyz = to.data() + at;
-    for (int face = 0; face < 6; ++face)
-        xyz = box_geometry::put_face(face, lower, upper, xyz);
+    box_geometry::put_cuboid(lower, upper, to.data() + at);
 }
 
 // The twelve edges: along each axis, the four pairs of corners that differ on it alone.

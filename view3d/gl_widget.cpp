@@ -197,7 +197,7 @@ void gl_widget::paintGL()
     }
     if (!region.isEmpty()) {
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        scene_.draw(current_session_, highlighted_box_, eye_.mode);
+        scene_.draw(current_session_, highlighted_box_, eye_.mode, region);
     }
     glDisable(GL_SCISSOR_TEST);
     // On a multisampled window the driver's scissor does not cut every primitive on the same
@@ -360,13 +360,14 @@ void gl_widget::draw_scene_for_selection(const std::vector<int>& candidates)
     glVertexPointer(3, GL_FLOAT, 0, container);
     glLoadName(container_name);
     glDrawArrays(GL_QUADS, 0, 3 * vertices_per_face);
-    glVertexPointer(3, GL_FLOAT, 0, geometry.positions());
+    float corners[box_geometry::vertices_per_box * 3];
+    glVertexPointer(3, GL_FLOAT, 0, corners);
     for (int index : candidates) {
         glLoadName(GLuint(index + 1));
-        const GLint first = index * box_geometry::vertices_per_box;
-        glDrawArrays(GL_QUADS, first, box_geometry::vertices_per_box);
+        box_geometry::put_cuboid(geometry.lower(index), geometry.upper(index), corners);
+        glDrawArrays(GL_QUADS, 0, box_geometry::vertices_per_box);
         if (index == highlighted_box_)
-            glDrawArrays(GL_LINE_STRIP, first, box_geometry::vertices_per_box);
+            glDrawArrays(GL_LINE_STRIP, 0, box_geometry::vertices_per_box);
     }
     glDisableClientState(GL_VERTEX_ARRAY);
 }

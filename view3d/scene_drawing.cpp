@@ -1,12 +1,14 @@
 #include "view3d/scene_drawing.h"
 
 #include "view3d/cuboid_faces.h"
+#include "view3d/frame_reach.h"
 #include "view3d/view_eye.h"
 
 #include <QColor>
 #include <QImage>
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -137,11 +139,11 @@ float* scene_drawing::put_container_faces(float* xyz)
 
 // The texture is bound again at every frame: whatever else draws in the context (a
 // framebuffer object's texture, the toolkit's own painting) may have bound another.
-void scene_drawing::draw(const session* s, int highlighted, int view_mode)
+void scene_drawing::draw(const session* s, int highlighted, int view_mode, const QRect& part)
 {
     glBindTexture(GL_TEXTURE_2D, texture_);
     if (s)
-        draw_session(highlighted, view_mode);
+        draw_session(highlighted, view_mode, part);
     else
         draw_demonstration_scene(view_mode);
 }
@@ -165,15 +167,13 @@ box_geometry::changes scene_drawing::take_changes()
     return changes;
 }
 
-void scene_drawing::draw_session(int highlighted, int view_mode)
+void scene_drawing::draw_session(int highlighted, int view_mode, const QRect& part)
 {
     glColor3f(0.8f, 0.8f, 0.8f);
     draw_cuboid(container_lower, container_upper, cuboid_kind::container, view_mode);
     glEnableClientState(GL_VERTEX_ARRAY);
     glEnableClientState(GL_TEXTURE_COORD_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, geometry_->positions());
-    glTexCoordPointer(2, GL_SHORT, 0, geometry_->texture_coordinates());
-    draw_boxes_from_arrays();
+    draw_boxes(part);
     if (highlighted >= 0 && highlighted < geometry_->box_count())
         draw_outline(highlighted);
     glDisableClientState(GL_TEXTURE_COORD_ARRAY);
@@ -182,26 +182,50 @@ void scene_drawing::draw_session(int highlighted, int view_mode)
         marks_.draw();
 }
 
-// The boxes come from vertex arrays kept between frames, in list order and each box's faces in
-// face-table order, at about half the cost of sending them face by face, and without the
-// driver memory that vertices sent one by one take at every frame.
-void scene_drawing::draw_boxes_from_arrays()
+// The boxes in list order, each box's faces in face-table order, as the plain drawing sends
+// them, but only the boxes that reach the part drawn and only their faces that can show: the
+// driver spends time, and keeps memory, for every primitive it is given, even one the depth
+// test or the scissor then leaves out.
+void scene_drawing::draw_boxes(const QRect& part)
 {
+    const frame_reach reach(part);
     glEnableClientState(GL_COLOR_ARRAY);
-    glColorPointer(3, GL_FLOAT, 0, geometry_->colors());
     for (const auto& [first, count] : geometry_->drawn_runs())
-        glDrawArrays(GL_QUADS, first * box_geometry::vertices_per_box,
-                     count * box_geometry::vertices_per_box);
+        for (int box = first; box < first + count; ++box) {
+            const float* lower = geometry_->lower(box);
+            const float* upper = geometry_->upper(box);
+            if (!reach.may_reach(lower, upper))
+                continue;
+            const unsigned faces = reach.faces_to_draw(lower, upper);
+            for (int face = 0; face < faces_per_cuboid; ++face)
+                if (faces & (1u << face))
+                    batch_.add_face(face, lower, upper, geometry_->colour(box));
+        }
+    batch_.finish();
     glDisableClientState(GL_COLOR_ARRAY);
 }
 
-// The emphasised box's outline, a line strip over its 24 corners, after every box: it lies on
-// the box's own faces, where which of the two wins at equal depth is the driver's choice.
+// The emphasised box's outline, a line strip over the 24 corners of its faces in face-table
+// order, after every box: it lies on the box's own faces, where which of the two wins at equal
+// depth is the driver's choice.
 void scene_drawing::draw_outline(int index)
 {
+    static const std::array<short, box_geometry::vertices_per_box * 2> texture_coordinates = [] {
+        std::array<short, box_geometry::vertices_per_box * 2> st{};
+        std::size_t at = 0;
+        for (const auto& face : cuboid_faces)
+            for (const face_vertex& v : face) {
+                st[at++] = v.s;
+                st[at++] = v.t;
+            }
+        return st;
+    }();
+    float corners[box_geometry::vertices_per_box * 3];
+    box_geometry::put_cuboid(geometry_->lower(index), geometry_->upper(index), corners);
     glColor3f(0.0f, 0.9f, 0.0f);
-    glDrawArrays(GL_LINE_STRIP, index * box_geometry::vertices_per_box,
-                 box_geometry::vertices_per_box);
+    glVertexPointer(3, GL_FLOAT, 0, corners);
+    glTexCoordPointer(2, GL_SHORT, 0, texture_coordinates.data());
+    glDrawArrays(GL_LINE_STRIP, 0, box_geometry::vertices_per_box);
 }
 
 void scene_drawing::draw_demonstration_scene(int view_mode)

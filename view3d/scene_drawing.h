@@ -1,8 +1,10 @@
 #pragma once
 
 #include "view3d/box_geometry.h"
+#include "view3d/face_batch.h"
 #include "view3d/fault_marks.h"
 
+#include <QRect>
 #include <QtGui/qopengl.h>
 
 #include <memory>
@@ -51,8 +53,10 @@ public:
     const box_geometry& geometry() const { return *geometry_; }
 
     // Clears nothing: draws the session, or the demonstration scene when s is null, under
-    // the current matrices. The session must have been refreshed with highlighted.
-    void draw(const session* s, int highlighted, int view_mode);
+    // the current matrices. The session must have been refreshed with highlighted. Only the
+    // part of the window (pixels, y up; null for the whole viewport) is drawn again: boxes
+    // wholly outside it are not sent.
+    void draw(const session* s, int highlighted, int view_mode, const QRect& part = QRect());
 
 private:
     static void rotate_main_view(const view_eye& eye);
@@ -60,8 +64,8 @@ private:
     enum class cuboid_kind { box, container };
 
     void load_texture();
-    void draw_session(int highlighted, int view_mode);
-    void draw_boxes_from_arrays();
+    void draw_session(int highlighted, int view_mode, const QRect& part);
+    void draw_boxes(const QRect& part);
     void draw_outline(int index);
     void draw_demonstration_scene(int view_mode);
     void draw_cuboid(const float lower[3], const float upper[3], cuboid_kind kind, int view_mode);
@@ -74,4 +78,5 @@ private:
     std::shared_ptr<box_geometry> geometry_ = std::make_shared<box_geometry>();
     box_geometry::change_cursor changes_taken_;
     bool marks_changed_ = false;
+    face_batch batch_;
 };
