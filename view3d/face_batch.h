@@ -1,11 +1,15 @@
 #pragma once
 
+#include <QtGui/qopengl.h>
+
+#include <deque>
 #include <vector>
 
 // Box faces gathered into vertex arrays of bounded size and drawn as quads, a batch at a
-// time, in the order they came: the frame's vertex data never exceeds one batch. Every few
-// batches the driver is told to rasterize what it holds, which bounds the memory it keeps
-// for the primitives it bins.
+// time, in the order they came: the frame's vertex data never exceeds one batch. The driver
+// bins the primitives of every batch faster than its threads rasterize them, and keeps the
+// bins of every batch not yet rasterized: a fence after every few batches, waited for once
+// a few more are under way, bounds that memory without stopping the rasterizer.
 class face_batch {
 public:
     face_batch();
@@ -16,12 +20,15 @@ public:
 
 private:
     void draw();
+    void fence_off();
 
     static constexpr int faces_per_batch = 4096;
-    static constexpr int batches_per_flush = 8;
+    static constexpr int batches_per_fence = 2;
+    static constexpr std::size_t fences_under_way = 2;
 
     int faces_ = 0;
     int batches_ = 0;
+    std::deque<GLsync> fences_;
     std::vector<float> positions_;
     std::vector<short> texture_coordinates_;
     std::vector<float> colours_;
