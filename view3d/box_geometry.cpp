@@ -156,18 +156,59 @@ void box_geometry::refresh(const session& s, int highlighted, const fault_marks&
         find_drawn_runs();
         return;
     }
-    bool moved = false;
+    std::vector<move> moves;
+    bool too_many_moves = false;
     for (std::size_t i = 0; i < keys_.size(); ++i) {
         const box_key key = key_of(s, i, shade_of(int(i), highlighted, marks));
-        if (!(key == keys_[i])) {
-            moved = moved || !key.same_place(keys_[i]);
-            note_change(int(i));
-            build_box(int(i), key);
-            note_change(int(i));
-        }
+        if (key == keys_[i])
+            continue;
+        const bool moves_now = !key.same_place(keys_[i]);
+        const std::array<float, 6> left = corners_of(int(i));
+        note_change(int(i));
+        build_box(int(i), key);
+        note_change(int(i));
+        if (moves_now && moves.size() < few_moves)
+            moves.push_back({left, corners_of(int(i))});
+        else if (moves_now)
+            too_many_moves = true;
     }
-    if (moved)
+    if (too_many_moves || !each_place_held_once(moves))
         find_drawn_runs();
+}
+
+std::array<float, 6> box_geometry::corners_of(int index) const
+{
+    std::array<float, 6> c;
+    std::copy(lower(index), lower(index) + 6, c.begin());
+    return c;
+}
+
+// Whether each place the moved boxes left or took was held by one box at most, before the
+// moves and after. Then every moved box was drawn and still is, and no other box changed: the
+// runs stand. One pass over the boxes, instead of all of them hashed again.
+bool box_geometry::each_place_held_once(const std::vector<move>& moves) const
+{
+    if (moves.empty())
+        return true;
+    std::vector<std::array<float, 6>> places;
+    for (const move& m : moves) {
+        places.push_back(m.left);
+        places.push_back(m.taken);
+    }
+    std::vector<int> after(places.size(), 0);
+    for (int i = 0; i < box_count(); ++i) {
+        const std::array<float, 6> c = corners_of(i);
+        for (std::size_t p = 0; p < places.size(); ++p)
+            after[p] += c == places[p];
+    }
+    for (std::size_t p = 0; p < places.size(); ++p) {
+        int before = after[p];
+        for (const move& m : moves)
+            before += int(m.left == places[p]) - int(m.taken == places[p]);
+        if (after[p] > 1 || before > 1)
+            return false;
+    }
+    return true;
 }
 
 void box_geometry::find_drawn_runs()
@@ -176,9 +217,7 @@ void box_geometry::find_drawn_runs()
     std::unordered_set<std::array<float, 6>, corner_hash> seen;
     seen.reserve(keys_.size());
     for (int i = 0; i < box_count(); ++i) {
-        std::array<float, 6> c;
-        std::copy(lower(i), lower(i) + 6, c.begin());
-        if (!seen.insert(c).second)
+        if (!seen.insert(corners_of(i)).second)
             continue;
         if (!drawn_runs_.empty() && drawn_runs_.back().first + drawn_runs_.back().second == i)
             ++drawn_runs_.back().second;

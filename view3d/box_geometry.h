@@ -2,6 +2,7 @@
 
 #include "view3d/fault_marks.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -86,6 +87,15 @@ private:
 
     void note_change(int index);
     void find_drawn_runs();
+    // The corners a moved box left and those it took.
+    struct move {
+        std::array<float, 6> left, taken;
+    };
+    std::array<float, 6> corners_of(int index) const;
+    bool each_place_held_once(const std::vector<move>& moves) const;
+
+    // Up to this many boxes moved, the drawn runs are checked where they moved, not found anew.
+    static constexpr std::size_t few_moves = 8;
 
     const session* session_ = nullptr;
     // The cuboids rebuilt since the epoch began; a new epoch (a new scene, or a log grown past

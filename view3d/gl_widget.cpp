@@ -210,7 +210,7 @@ void gl_widget::paintGL()
         restore_ring(region.adjusted(-1, -1, 1, 1) & whole, inside_ring(region, whole));
     glPopMatrix();
     if (kept && !region.isEmpty())
-        frame_.save();
+        frame_.save(region.adjusted(-1, -1, 1, 1));
 }
 
 // The part one pixel in from each side, but for the sides on the view's edge: a changed box

@@ -58,14 +58,15 @@ bool kept_frame::create(QSize size)
     return complete;
 }
 
-void kept_frame::save()
+void kept_frame::save(const QRect& part)
 {
-    copy(window_framebuffer(), framebuffer, QRect(QPoint(0, 0), size_));
+    const QRect whole(QPoint(0, 0), size_);
+    copy(window_framebuffer(), framebuffer, saves_ == 0 ? whole : part & whole);
     // The driver makes its first copy back slowly (a shader of its own in each context): made
     // once now, with the whole frame, rather than at the first pick or fault chosen. It copies
     // the frame onto itself.
     if (saves_ == 0)
-        restore(QRect(QPoint(0, 0), size_));
+        restore(whole);
     ++saves_;
 }
 

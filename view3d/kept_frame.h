@@ -19,9 +19,10 @@ public:
     // True once the copy holds a frame of its size; the view makes the window's buffers take
     // a new size before its first frame at that size, so that frame is whole.
     bool holds_frame() const { return saves_ >= 1; }
-    // Copies the window's frame into the copy, and back; sample by sample, so that both
-    // resolve to the same pixels.
-    void save();
+    // Copies the part of the window's frame drawn since the last save (window pixels, y up)
+    // into the copy, and back; sample by sample, so that both resolve to the same pixels. The
+    // first save takes the whole frame.
+    void save(const QRect& part);
     // The part of the copy (window pixels, y up) back into the window.
     void restore(const QRect& part);
     void release();
