@@ -384,6 +384,7 @@ private slots:
     void cached_drawing_matches_plain_drawing_data();
     void cached_drawing_matches_plain_drawing();
     void views_of_one_session_each_draw_every_change();
+    void boxes_drawn_follow_moves_onto_and_off_piles();
     void fault_marks_reach_the_screen_data();
     void fault_marks_reach_the_screen();
     void small_marks_span_a_few_pixels_data();
@@ -1041,6 +1042,46 @@ void tst_view3d::views_of_one_session_each_draw_every_change()
     QVERIFY(after != before);
     const QString strayed = frame_tolerance::check(after, frame(reference), other_view);
     QVERIFY2(strayed.isEmpty(), qPrintable(strayed));
+}
+
+// A box is drawn unless an earlier box lies in the same place, whether the places were found
+// at the first refresh or followed through moves of a few boxes or of many at once.
+void tst_view3d::boxes_drawn_follow_moves_onto_and_off_piles()
+{
+    QRandomGenerator random(11);
+    const auto first_in_place = [](const session& s) {
+        QVector<int> drawn;
+        for (std::size_t i = 0; i < s.boxes.size(); ++i) {
+            const auto same = [&](const std::unique_ptr<box>& earlier) {
+                return earlier->position.px == s.boxes[i]->position.px &&
+                       earlier->position.pz == s.boxes[i]->position.pz &&
+                       earlier->dimension.length() == s.boxes[i]->dimension.length();
+            };
+            if (std::none_of(s.boxes.begin(), s.boxes.begin() + std::ptrdiff_t(i), same))
+                drawn.append(int(i));
+        }
+        return drawn;
+    };
+    for (int round = 0; round < 300; ++round) {
+        QVector<box_row> rows;
+        for (int i = 0; i < 30; ++i)
+            rows.append({random.bounded(3), 0, random.bounded(3), 1 + random.bounded(2), 1, 1, 0});
+        auto s = make_session(dimension(10, 10, 10), rows);
+        box_geometry geometry;
+        const fault_marks marks;
+        geometry.refresh(*s, -1, marks);
+        for (int step = 0; step < 6; ++step) {
+            for (int moved = random.bounded(step % 2 ? 3 : 25); moved >= 0; --moved)
+                s->boxes[std::size_t(random.bounded(30))]->position =
+                    position(random.bounded(3), 0, random.bounded(3));
+            geometry.refresh(*s, -1, marks);
+            QVector<int> drawn;
+            for (const auto& [first, count] : geometry.drawn_runs())
+                for (int i = first; i < first + count; ++i)
+                    drawn.append(i);
+            QCOMPARE(drawn, first_in_place(*s));
+        }
+    }
 }
 
 void tst_view3d::fault_marks_reach_the_screen_data()
