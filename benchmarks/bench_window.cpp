@@ -347,7 +347,7 @@ void time_falling_key(const QString& path, int box_count)
                 qPrintable(times.paints));
 }
 
-// Left clicks around the middle of the main view, each until all four views have repainted
+// Twenty left clicks around the middle of the main view, each until all four views have repainted
 // and show their new frames on screen.
 void time_clicks(const QString& path, int box_count)
 {
@@ -356,7 +356,7 @@ void time_clicks(const QString& path, int box_count)
         return;
     auto* view = w.window.findChild<gl_widget*>("widget_opengl");
     const QPoint middle = view->rect().center();
-    for (int click = 0; click < 4; ++click) {
+    for (int click = 0; click < 20; ++click) {
         const QPoint at = middle + QPoint(7 * click, 5 * click);
         const action_times times = time_until_repainted(
             w, [view, at] { QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at); });
