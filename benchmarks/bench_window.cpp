@@ -357,7 +357,7 @@ void time_clicks(const QString& path, int box_count)
     auto* view = w.window.findChild<gl_widget*>("widget_opengl");
     const QPoint middle = view->rect().center();
     for (int click = 0; click < 20; ++click) {
-        const QPoint at = middle + QPoint(7 * click, 5 * click);
+        const QPoint at = middle + QPoint(7 * (click % 5), 5 * (click / 5));
         const action_times times = time_until_repainted(
             w, [view, at] { QTest::mouseClick(view, Qt::LeftButton, Qt::NoModifier, at); });
         std::printf("%6d boxes: click %d picks box %d: four views on screen %8.1f ms, "
