@@ -189,28 +189,32 @@ void gl_widget::paintGL()
     if (current_session_)
         refresh_geometry();
     const QRect whole(QPoint(0, 0), size);
-    const QRect region = kept ? region_to_redraw(whole) : whole;
-    if (region != whole) {
+    const std::vector<QRect> parts = kept ? parts_to_redraw(whole) : std::vector<QRect>{whole};
+    const bool partial = parts != std::vector<QRect>{whole};
+    if (partial && !parts.empty())
         frame_.restore(whole);
-        glEnable(GL_SCISSOR_TEST);
-        glScissor(region.x(), region.y(), region.width(), region.height());
-    }
-    if (!region.isEmpty()) {
+    for (const QRect& part : parts) {
+        if (partial) {
+            glEnable(GL_SCISSOR_TEST);
+            glScissor(part.x(), part.y(), part.width(), part.height());
+        }
         glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-        scene_.draw(current_session_, highlighted_box_, eye_.mode, region);
+        scene_.draw(current_session_, highlighted_box_, eye_.mode, part);
     }
     glDisable(GL_SCISSOR_TEST);
     // On a multisampled window the driver's scissor does not cut every primitive on the same
     // samples: a draw reaches samples of the pixels just outside it that a clear leaves alone
     // (the translucent walls were blended there over the kept frame's walls, a brighter line
     // along the redrawn part), and a line misses samples of its edge pixels. The ring of pixels
-    // on both sides of the edge is taken back from the kept frame: the changed boxes lie
-    // further in, so it holds them right.
-    if (region != whole && !region.isEmpty())
-        restore_ring(region.adjusted(-1, -1, 1, 1) & whole, inside_ring(region, whole));
+    // on both sides of each part's edge is taken back from the kept frame: the changed boxes lie
+    // further in, so it holds them right, and the parts lie apart, so no ring reaches another.
+    if (partial)
+        for (const QRect& part : parts)
+            restore_ring(part.adjusted(-1, -1, 1, 1) & whole, inside_ring(part, whole));
     glPopMatrix();
-    if (kept && !region.isEmpty())
-        frame_.save(region.adjusted(-1, -1, 1, 1));
+    if (kept)
+        for (const QRect& part : parts)
+            frame_.save(part.adjusted(-1, -1, 1, 1));
 }
 
 // The part one pixel in from each side, but for the sides on the view's edge: a changed box
@@ -241,10 +245,12 @@ void gl_widget::present_at_new_size(QSize size)
     presented_size_ = size;
 }
 
-// The part of the kept frame (window pixels, y up) that no longer shows the scene: all of it
-// unless the frame holds the same session seen from the same eye, and then the rectangle
+// The parts of the kept frame (window pixels, y up) that no longer show the scene: all of it
+// unless the frame holds the same session seen from the same eye, and then the rectangles
 // around the changed boxes before and after the change (their outline included), or nothing.
-QRect gl_widget::region_to_redraw(const QRect& whole)
+// Rectangles that come near each other are one part; a pick that passes the emphasis across the
+// view draws two small parts, not the rectangle that spans both.
+std::vector<QRect> gl_widget::parts_to_redraw(const QRect& whole)
 {
     const std::array<double, 16> transform = current_transform();
     const bool same_scene = frame_.holds_frame() && current_session_ &&
@@ -252,27 +258,52 @@ QRect gl_widget::region_to_redraw(const QRect& whole)
     drawn_session_ = current_session_;
     drawn_transform_ = transform;
     if (!current_session_)
-        return whole;
+        return {whole};
     const box_geometry::changes changes = scene_.take_changes();
     if (!same_scene || changes.everything)
-        return whole;
+        return {whole};
 
     constexpr int margin = 4;
     const int viewport[4] = {0, 0, whole.width(), whole.height()};
     const auto pixel = [](double v, int limit) {
         return int(std::clamp(v, -double(margin), double(limit + margin)));
     };
-    QRect region;
+    std::vector<QRect> parts;
     for (const box_geometry::cuboid& c : changes.cuboids) {
         window_bounds b;
         if (!window_bounds::of_cuboid(c.lower, c.upper, transform, viewport, b))
-            return whole;
-        region |= QRect(QPoint(pixel(std::floor(b.min_x), whole.width()) - margin,
-                               pixel(std::floor(b.min_y), whole.height()) - margin),
-                        QPoint(pixel(std::ceil(b.max_x), whole.width()) + margin,
-                               pixel(std::ceil(b.max_y), whole.height()) + margin));
+            return {whole};
+        const QRect around(QPoint(pixel(std::floor(b.min_x), whole.width()) - margin,
+                                  pixel(std::floor(b.min_y), whole.height()) - margin),
+                           QPoint(pixel(std::ceil(b.max_x), whole.width()) + margin,
+                                  pixel(std::ceil(b.max_y), whole.height()) + margin));
+        add_part(parts, around & whole);
     }
-    return region & whole;
+    if (parts.size() <= most_parts)
+        return parts;
+    QRect bounding;
+    for (const QRect& part : parts)
+        bounding |= part;
+    return {bounding};
+}
+
+// Each part is drawn with its own pass over the boxes; parts closer than a few pixels would
+// also take back each other's edges from the kept frame.
+void gl_widget::add_part(std::vector<QRect>& parts, QRect part)
+{
+    if (part.isEmpty())
+        return;
+    constexpr int apart = 4;
+    for (auto it = parts.begin(); it != parts.end();) {
+        if (it->adjusted(-apart, -apart, apart, apart).intersects(part)) {
+            part |= *it;
+            parts.erase(it);
+            it = parts.begin();
+        } else {
+            ++it;
+        }
+    }
+    parts.push_back(part);
 }
 
 void gl_widget::refresh_geometry()

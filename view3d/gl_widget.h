@@ -59,7 +59,10 @@ private:
     void set_projection(int width, int height);
     QSize viewport_size() const;  // in device pixels, as the toolkit sized it
     void present_at_new_size(QSize size);
-    QRect region_to_redraw(const QRect& whole);
+    std::vector<QRect> parts_to_redraw(const QRect& whole);
+    static void add_part(std::vector<QRect>& parts, QRect part);
+    // Past this many parts to draw again, the rectangle around them all is drawn once.
+    static constexpr std::size_t most_parts = 4;
     static QRect inside_ring(const QRect& region, const QRect& whole);
     void restore_ring(const QRect& outer, const QRect& inner);
     void refresh_geometry();
