@@ -8,21 +8,10 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <functional>
+#include <numeric>
 #include <unordered_map>
-#include <unordered_set>
 
 namespace {
-
-struct corner_hash {
-    std::size_t operator()(const std::array<float, 6>& c) const
-    {
-        std::size_t seed = 0;
-        for (float v : c)
-            seed = seed * 1000003u ^ std::hash<float>()(v);
-        return seed;
-    }
-};
 
 // A container extent of 0 (possible through the 16-bit storage) flattens the boxes against
 // the container's lower face on that axis instead of dividing by zero.
@@ -213,11 +202,21 @@ bool box_geometry::each_place_held_once(const std::vector<move>& moves) const
 
 void box_geometry::find_drawn_runs()
 {
+    // In the order of their corners, and of their index among equal corners, a box that
+    // follows a box with its corners has an earlier one in its place.
+    std::vector<int> by_place(keys_.size());
+    std::iota(by_place.begin(), by_place.end(), 0);
+    std::sort(by_place.begin(), by_place.end(), [this](int a, int b) {
+        const std::array<float, 6> ca = corners_of(a), cb = corners_of(b);
+        return ca != cb ? ca < cb : a < b;
+    });
+    std::vector<bool> hidden(keys_.size(), false);
+    for (std::size_t k = 1; k < by_place.size(); ++k)
+        hidden[std::size_t(by_place[k])] = corners_of(by_place[k]) == corners_of(by_place[k - 1]);
+
     drawn_runs_.clear();
-    std::unordered_set<std::array<float, 6>, corner_hash> seen;
-    seen.reserve(keys_.size());
     for (int i = 0; i < box_count(); ++i) {
-        if (!seen.insert(corners_of(i)).second)
+        if (hidden[std::size_t(i)])
             continue;
         if (!drawn_runs_.empty() && drawn_runs_.back().first + drawn_runs_.back().second == i)
             ++drawn_runs_.back().second;
