@@ -1,30 +1,12 @@
+// The fences are core entry points of the GL library, for the window's contexts and the
+// pictures' alike.
+#define GL_GLEXT_PROTOTYPES
 #include "view3d/face_batch.h"
 
 #include "view3d/box_geometry.h"
 #include "view3d/cuboid_faces.h"
 
-#include <QOpenGLContext>
-
 #include <algorithm>
-
-namespace {
-
-// The fence entry points of the current context.
-struct fence_functions {
-    PFNGLFENCESYNCPROC fence_sync;
-    PFNGLCLIENTWAITSYNCPROC client_wait_sync;
-    PFNGLDELETESYNCPROC delete_sync;
-};
-
-fence_functions current_fence_functions()
-{
-    const QOpenGLContext* context = QOpenGLContext::currentContext();
-    return {reinterpret_cast<PFNGLFENCESYNCPROC>(context->getProcAddress("glFenceSync")),
-            reinterpret_cast<PFNGLCLIENTWAITSYNCPROC>(context->getProcAddress("glClientWaitSync")),
-            reinterpret_cast<PFNGLDELETESYNCPROC>(context->getProcAddress("glDeleteSync"))};
-}
-
-}  // namespace
 
 face_batch::face_batch()
     : positions_(std::size_t(faces_per_batch) * vertices_per_face * 3),
@@ -53,9 +35,8 @@ void face_batch::finish()
 {
     if (faces_ > 0)
         draw();
-    const fence_functions gl = current_fence_functions();
     for (GLsync fence : fences_)
-        gl.delete_sync(fence);
+        glDeleteSync(fence);
     fences_.clear();
     batches_ = 0;
 }
@@ -73,14 +54,11 @@ void face_batch::draw()
 
 void face_batch::fence_off()
 {
-    const fence_functions gl = current_fence_functions();
-    if (!gl.fence_sync)
-        return;
     if (fences_.size() == fences_under_way) {
-        gl.client_wait_sync(fences_.front(), GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
-        gl.delete_sync(fences_.front());
+        glClientWaitSync(fences_.front(), GL_SYNC_FLUSH_COMMANDS_BIT, GL_TIMEOUT_IGNORED);
+        glDeleteSync(fences_.front());
         fences_.pop_front();
     }
-    fences_.push_back(gl.fence_sync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
+    fences_.push_back(glFenceSync(GL_SYNC_GPU_COMMANDS_COMPLETE, 0));
     glFlush();
 }
