@@ -186,10 +186,14 @@ bool liste_boite::viewportEvent(QEvent* event)
     return QTreeView::viewportEvent(event);
 }
 
+// The node becomes current before it is selected, so that a shown tree has scrolled to it by
+// then: repainting a node as selected or not needs its place, which the tree finds by adding
+// up the heights of the nodes between it and the top one shown, each height a text layout.
 void liste_boite::make_current(QStandardItem* item)
 {
     const QModelIndex index = item->index();
     selectionModel()->clearSelection();
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     selectionModel()->select(QItemSelection(index, index), QItemSelectionModel::Select);
     setCurrentIndex(index);
 }

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -466,6 +467,16 @@ void tst_browser::batch_of_box_nodes_matches_one_by_one()
     QVERIFY(batch.tree.isExpanded(session_item->index()));
     QCOMPARE(shown.count(), 0);
     QCOMPARE(described.count(), 0);
+
+    // Scrolled where the toolkit scrolls a tree whose node is selected, then made current.
+    const int scrolled = batch.tree.verticalScrollBar()->value();
+    QVERIFY(scrolled > 0);
+    batch.tree.setCurrentIndex(session_item->index());
+    batch.tree.scrollToTop();
+    batch.tree.selectionModel()->clearSelection();
+    batch.tree.selectionModel()->select(last, QItemSelectionModel::Select);
+    batch.tree.setCurrentIndex(last);
+    QCOMPARE(batch.tree.verticalScrollBar()->value(), scrolled);
 }
 
 // The node selected for an id is the first one a scan of the session's nodes finds.
