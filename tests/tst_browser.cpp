@@ -119,6 +119,8 @@ private slots:
     void double_click_on_node();
 
     void batch_of_box_nodes_matches_one_by_one();
+    void rows_as_high_as_in_a_tree_that_measures_each_data();
+    void rows_as_high_as_in_a_tree_that_measures_each();
     void select_box_item_matches_a_scan_of_the_nodes();
     void long_runs_break_where_the_toolkit_breaks_them_data();
     void long_runs_break_where_the_toolkit_breaks_them();
@@ -477,6 +479,48 @@ void tst_browser::batch_of_box_nodes_matches_one_by_one()
     batch.tree.selectionModel()->select(last, QItemSelectionModel::Select);
     batch.tree.setCurrentIndex(last);
     QCOMPARE(batch.tree.verticalScrollBar()->value(), scrolled);
+}
+
+void tst_browser::rows_as_high_as_in_a_tree_that_measures_each_data()
+{
+    QTest::addColumn<QStringList>("ids");
+    QTest::addColumn<bool>("alike");
+    QTest::newRow("plain") << QStringList{"1", "a b", "<b>x</b>", QString::fromLatin1("\xe9~")}
+                           << true;
+    QTest::newRow("two lines") << QStringList{"1", "a\nb", "2"} << false;
+    QTest::newRow("tab") << QStringList{"a\tb"} << false;
+    QTest::newRow("outside latin-1") << QStringList{QString::fromUtf8("\xe7\xae\xb1"), "1"}
+                                     << false;
+}
+
+// Every row is as high as in a tree that measures each row, whether or not the tree takes
+// its rows as all alike.
+void tst_browser::rows_as_high_as_in_a_tree_that_measures_each()
+{
+    QFETCH(QStringList, ids);
+    QFETCH(bool, alike);
+    shown_tree t;
+    t.add_session_with("avant", {"x"});
+    QStandardItem* session_item = t.add_session_with("s", ids);
+    t.tree.mark_faulty(session_item, "2");
+    QCOMPARE(t.tree.uniformRowHeights(), alike);
+
+    QTreeView measured;
+    measured.setModel(t.tree.model());
+    measured.header()->hide();
+    measured.setIndentation(t.tree.indentation());
+    measured.resize(t.tree.size());
+    measured.expandAll();
+    measured.show();
+    QVERIFY(t.exposed());
+    QVERIFY(QTest::qWaitForWindowExposed(&measured));
+    QModelIndexList rows = {t.tree.root()->index()};
+    for (int i = 0; i < rows.size(); ++i)
+        for (int row = 0; row < t.model()->rowCount(rows[i]); ++row)
+            rows << t.model()->index(row, 0, rows[i]);
+    QCOMPARE(rows.size(), 4 + ids.size());
+    for (const QModelIndex& row : rows)
+        QCOMPARE(t.tree.visualRect(row).height(), measured.visualRect(row).height());
 }
 
 // The node selected for an id is the first one a scan of the session's nodes finds.
