@@ -1,5 +1,6 @@
 #include "app/debug_stream.h"
 
+#include <QFontMetricsF>
 #include <QScrollBar>
 #include <QString>
 #include <QTextBlockFormat>
@@ -14,6 +15,7 @@ debug_stream::debug_stream(std::ostream& stream, QTextEdit* pane)
         if (!writing)
             only_empty_paragraphs = false;
     });
+    follow_scroll_range();
     stream.rdbuf(this);
 }
 
@@ -85,10 +87,45 @@ void debug_stream::end_burst()
     if (!burst_open)
         return;
     burst_open = false;
+    const bool bar_shown_first = shows_scroll_bar_first();
     writing = true;
     end.endEditBlock();
     writing = false;
+    if (bar_shown_first)
+        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     end = QTextCursor();
-    if (follow_end)
+    keeping_end = follow_end;
+    if (keeping_end)
         pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+}
+
+// A long text is laid out in steps after the burst, its height growing at each: the pane keeps
+// showing its end through them, until it is scrolled away from it.
+void debug_stream::follow_scroll_range()
+{
+    QScrollBar* bar = pane->verticalScrollBar();
+    QObject::connect(bar, &QScrollBar::rangeChanged, &receiver, [this, bar](int, int maximum) {
+        if (keeping_end)
+            bar->setValue(maximum);
+    });
+    QObject::connect(bar, &QScrollBar::valueChanged, &receiver, [this, bar](int value) {
+        keeping_end = keeping_end && value >= bar->maximum();
+    });
+}
+
+// A pane whose text grows past its height gets its scroll bar, narrower, and lays all its text
+// out again for the new width. When the paragraphs of a burst are bound to overflow (each is a
+// line high at least), the bar comes before their layout, so the text is laid out once.
+bool debug_stream::shows_scroll_bar_first()
+{
+    const QScrollBar* bar = pane->verticalScrollBar();
+    if (pane->verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded || bar->isVisibleTo(pane))
+        return false;
+    const QTextDocument* document = pane->document();
+    const qreal least_height =
+        document->blockCount() * QFontMetricsF(document->defaultFont()).lineSpacing();
+    if (least_height <= pane->viewport()->height())
+        return false;
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return true;
 }

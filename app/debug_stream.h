@@ -28,6 +28,8 @@ private:
     void append_paragraph(const std::string& bytes);
     void begin_burst();
     void end_burst();
+    bool shows_scroll_bar_first();
+    void follow_scroll_range();
 
     std::ostream& stream;
     std::streambuf* previous_buffer;
@@ -40,6 +42,7 @@ private:
     QTextCursor end;           // at the end of the pane's text while a burst is open
     bool burst_open = false;
     bool follow_end = false;   // the pane was showing its end when the burst began
+    bool keeping_end = false;  // and is kept showing it, its text laid out or not
     bool writing = false;      // the document changes under way are this buffer's own
     // True while the pane holds nothing but the empty paragraphs this buffer wrote: an empty
     // document cannot tell one empty paragraph from none.
