@@ -1,5 +1,6 @@
 #include "browser/liste_boite.h"
 
+#include "browser/box_node.h"
 #include "browser/safe_text_document.h"
 #include "model/box.h"
 
@@ -110,12 +111,7 @@ void liste_boite::add_box_items(QStandardItem* session_item,
 
 QStandardItem* liste_boite::make_box_node(const box& b) const
 {
-    const QString text = QStringLiteral("box") + b.id;
-    auto* item = new QStandardItem(box_icon, text);
-    item->setToolTip(tr("id : ") + text);
-    item->setEditable(false);
-    item->setData(b.id, Qt::AccessibleTextRole);
-    return item;
+    return new box_node(b.id, box_icon);
 }
 
 // Selecting each node as it comes would lay the whole tree out again for every node; only the

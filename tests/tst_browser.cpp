@@ -425,7 +425,23 @@ QStringList random_ids(int count)
 
 }  // namespace
 
-// Two batches into one session give the tree that adding the same boxes one by one gives.
+namespace {
+
+// A box's node as a plain item holds it: every role set, each stored.
+std::unique_ptr<QStandardItem> plain_box_node(const QString& id)
+{
+    const QString text = "box" + id;
+    auto item = std::make_unique<QStandardItem>(QIcon(":/liste/image/box.png"), text);
+    item->setToolTip("id : " + text);
+    item->setEditable(false);
+    item->setData(id, Qt::AccessibleTextRole);
+    return item;
+}
+
+}  // namespace
+
+// Two batches into one session give the tree that adding the same boxes one by one gives,
+// each node what a plain item holding its every role would be.
 void tst_browser::batch_of_box_nodes_matches_one_by_one()
 {
     const QStringList ids = random_ids(300);
@@ -451,13 +467,19 @@ void tst_browser::batch_of_box_nodes_matches_one_by_one()
     }
 
     QCOMPARE(session_item->rowCount(), ids.size());
+    const QList<int> roles = {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole,
+                              Qt::AccessibleTextRole, Qt::UserRole - 1, Qt::StatusTipRole,
+                              Qt::FontRole, Qt::CheckStateRole, Qt::UserRole};
     for (int row = 0; row < ids.size(); ++row) {
         const QStandardItem* got = session_item->child(row);
-        const QStandardItem* expected = expected_session->child(row);
-        QCOMPARE(got->text(), expected->text());
-        QCOMPARE(got->toolTip(), expected->toolTip());
-        QCOMPARE(node_key(got), ids[row]);
+        const QStandardItem* one_by_one_node = expected_session->child(row);
+        const std::unique_ptr<QStandardItem> expected = plain_box_node(ids[row]);
+        for (const int role : roles) {
+            QCOMPARE(got->data(role), expected->data(role));
+            QCOMPARE(one_by_one_node->data(role), expected->data(role));
+        }
         QCOMPARE(got->flags(), expected->flags());
+        QCOMPARE(node_key(got), ids[row]);
     }
     const QImage box_icon = resource_image(":/liste/image/box.png");
     QCOMPARE(icon_image(session_item->child(0)), box_icon);
