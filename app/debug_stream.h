@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTextCursor>
 
 #include <ostream>
@@ -25,7 +26,10 @@ protected:
     int_type overflow(int_type ch) override;
 
 private:
-    void append_paragraph(const std::string& bytes);
+    static QString line_text(const char* bytes, std::size_t size);
+    void append_lines(const char* bytes, std::size_t size);
+    void insert_joined(QString& joined);
+    void append_paragraph(const QString& text);
     void begin_burst();
     void end_burst();
     bool shows_scroll_bar_first();
@@ -47,5 +51,8 @@ private:
     // True while the pane holds nothing but the empty paragraphs this buffer wrote: an empty
     // document cannot tell one empty paragraph from none.
     bool only_empty_paragraphs = false;
+    // The last paragraph written is a plain one whose block and characters have the default
+    // formats, those a new paragraph gets.
+    bool in_default_formats = false;
     QObject receiver;          // for the queued end of a burst and the document's changes
 };
