@@ -1,5 +1,8 @@
 #include "app/debug_stream.h"
 
+#include <cstring>
+
+#include <QFontMetricsF>
 #include <QScrollBar>
 #include <QString>
 #include <QTextBlockFormat>
@@ -11,16 +14,19 @@ debug_stream::debug_stream(std::ostream& stream, QTextEdit* pane)
     : stream(stream), previous_buffer(stream.rdbuf()), pane(pane)
 {
     QObject::connect(pane->document(), &QTextDocument::contentsChange, &receiver, [this] {
-        if (!writing)
+        if (!writing) {
             only_empty_paragraphs = false;
+            in_default_formats = false;
+        }
     });
+    follow_scroll_range();
     stream.rdbuf(this);
 }
 
 debug_stream::~debug_stream()
 {
     if (!pending.empty())
-        append_paragraph(pending);
+        append_paragraph(line_text(pending.data(), pending.size()));
     end_burst();
     stream.rdbuf(previous_buffer);
 }
@@ -28,10 +34,10 @@ debug_stream::~debug_stream()
 std::streamsize debug_stream::xsputn(const char* s, std::streamsize n)
 {
     pending.append(s, static_cast<std::size_t>(n));
-    std::size_t newline;
-    while ((newline = pending.find('\n')) != std::string::npos) {
-        append_paragraph(pending.substr(0, newline));
-        pending.erase(0, newline + 1);
+    const std::size_t last_newline = pending.rfind('\n');
+    if (last_newline != std::string::npos) {
+        append_lines(pending.data(), last_newline + 1);
+        pending.erase(0, last_newline + 1);
     }
     return n;
 }
@@ -39,7 +45,7 @@ std::streamsize debug_stream::xsputn(const char* s, std::streamsize n)
 debug_stream::int_type debug_stream::overflow(int_type ch)
 {
     if (ch == '\n') {
-        append_paragraph(pending);
+        append_paragraph(line_text(pending.data(), pending.size()));
         pending.clear();
     } else {
         pending.push_back(static_cast<char>(ch));
@@ -47,11 +53,53 @@ debug_stream::int_type debug_stream::overflow(int_type ch)
     return ch;
 }
 
-// Bytes are ISO 8859-1, and the text ends at the first NUL byte, as for any C string. Like
-// QTextEdit::append: a new paragraph in the default formats, rich text when it looks like it.
-void debug_stream::append_paragraph(const std::string& bytes)
+// Bytes are ISO 8859-1, and the text ends at the first NUL byte, as for any C string.
+QString debug_stream::line_text(const char* bytes, std::size_t size)
 {
-    const QString text = QString::fromLatin1(bytes.c_str());
+    const auto* nul = static_cast<const char*>(std::memchr(bytes, '\0', size));
+    return QString::fromLatin1(bytes, int(nul ? nul - bytes : std::ptrdiff_t(size)));
+}
+
+// The lines of bytes, each ended by its newline. A plain line that follows a plain paragraph
+// in the default formats joins it in one text, whose newlines the cursor turns into new
+// paragraphs in those same formats: the lines go in as append_paragraph would write them,
+// without a cursor operation each. A carriage return ends no line in that text, but turned
+// into a carriage return and newline it would be one paragraph end, not two.
+void debug_stream::append_lines(const char* bytes, std::size_t size)
+{
+    QString joined;
+    const char* const stop = bytes + size;
+    for (const char* line = bytes; line < stop;) {
+        const auto* newline = static_cast<const char*>(std::memchr(line, '\n', stop - line));
+        const QString text = line_text(line, std::size_t(newline - line));
+        line = newline + 1;
+        const bool plain = !text.contains(QLatin1Char('\r')) && !Qt::mightBeRichText(text);
+        if (plain && (!joined.isEmpty() || in_default_formats)) {
+            joined += QLatin1Char('\n');
+            joined += text;
+            continue;
+        }
+        insert_joined(joined);
+        append_paragraph(text);
+    }
+    insert_joined(joined);
+}
+
+void debug_stream::insert_joined(QString& joined)
+{
+    if (joined.isEmpty())
+        return;
+    writing = true;
+    end.insertText(joined);
+    only_empty_paragraphs = pane->document()->isEmpty();
+    writing = false;
+    joined.clear();
+}
+
+// Like QTextEdit::append: a new paragraph in the default formats, rich text when it looks
+// like it.
+void debug_stream::append_paragraph(const QString& text)
+{
     if (!burst_open)
         begin_burst();
     writing = true;
@@ -60,10 +108,13 @@ void debug_stream::append_paragraph(const std::string& bytes)
         end.insertBlock(QTextBlockFormat(), QTextCharFormat());
     else
         end.setCharFormat(QTextCharFormat());
-    if (Qt::mightBeRichText(text))
+    const bool rich = Qt::mightBeRichText(text);
+    if (rich)
         end.insertHtml(text);
     else
         end.insertText(text);
+    in_default_formats = !rich && end.blockFormat() == QTextBlockFormat()
+                         && end.charFormat() == QTextCharFormat();
     only_empty_paragraphs = document->isEmpty();
     writing = false;
 }
@@ -77,6 +128,7 @@ void debug_stream::begin_burst()
     end.movePosition(QTextCursor::End);
     end.beginEditBlock();
     burst_open = true;
+    in_default_formats = false;
     QMetaObject::invokeMethod(&receiver, [this] { end_burst(); }, Qt::QueuedConnection);
 }
 
@@ -85,10 +137,45 @@ void debug_stream::end_burst()
     if (!burst_open)
         return;
     burst_open = false;
+    const bool bar_shown_first = shows_scroll_bar_first();
     writing = true;
     end.endEditBlock();
     writing = false;
+    if (bar_shown_first)
+        pane->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     end = QTextCursor();
-    if (follow_end)
+    keeping_end = follow_end;
+    if (keeping_end)
         pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
+}
+
+// A long text is laid out in steps after the burst, its height growing at each: the pane keeps
+// showing its end through them, until it is scrolled away from it.
+void debug_stream::follow_scroll_range()
+{
+    QScrollBar* bar = pane->verticalScrollBar();
+    QObject::connect(bar, &QScrollBar::rangeChanged, &receiver, [this, bar](int, int maximum) {
+        if (keeping_end)
+            bar->setValue(maximum);
+    });
+    QObject::connect(bar, &QScrollBar::valueChanged, &receiver, [this, bar](int value) {
+        keeping_end = keeping_end && value >= bar->maximum();
+    });
+}
+
+// A pane whose text grows past its height gets its scroll bar, narrower, and lays all its text
+// out again for the new width. When the paragraphs of a burst are bound to overflow (each is a
+// line high at least), the bar comes before their layout, so the text is laid out once.
+bool debug_stream::shows_scroll_bar_first()
+{
+    const QScrollBar* bar = pane->verticalScrollBar();
+    if (pane->verticalScrollBarPolicy() != Qt::ScrollBarAsNeeded || bar->isVisibleTo(pane))
+        return false;
+    const QTextDocument* document = pane->document();
+    const qreal least_height =
+        document->blockCount() * QFontMetricsF(document->defaultFont()).lineSpacing();
+    if (least_height <= pane->viewport()->height())
+        return false;
+    pane->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QObject>
+#include <QString>
 #include <QTextCursor>
 
 #include <ostream>
@@ -25,9 +26,14 @@ protected:
     int_type overflow(int_type ch) override;
 
 private:
-    void append_paragraph(const std::string& bytes);
+    static QString line_text(const char* bytes, std::size_t size);
+    void append_lines(const char* bytes, std::size_t size);
+    void insert_joined(QString& joined);
+    void append_paragraph(const QString& text);
     void begin_burst();
     void end_burst();
+    bool shows_scroll_bar_first();
+    void follow_scroll_range();
 
     std::ostream& stream;
     std::streambuf* previous_buffer;
@@ -40,9 +46,13 @@ private:
     QTextCursor end;           // at the end of the pane's text while a burst is open
     bool burst_open = false;
     bool follow_end = false;   // the pane was showing its end when the burst began
+    bool keeping_end = false;  // and is kept showing it, its text laid out or not
     bool writing = false;      // the document changes under way are this buffer's own
     // True while the pane holds nothing but the empty paragraphs this buffer wrote: an empty
     // document cannot tell one empty paragraph from none.
     bool only_empty_paragraphs = false;
+    // The last paragraph written is a plain one whose block and characters have the default
+    // formats, those a new paragraph gets.
+    bool in_default_formats = false;
     QObject receiver;          // for the queued end of a burst and the document's changes
 };

@@ -32,6 +32,7 @@
 #include <QTextEdit>
 
 #include <iostream>
+#include <string>
 
 namespace {
 
@@ -48,6 +49,22 @@ void take_contents(session& s, session_reader::result& read, capped_faults& faul
     s.boxes = std::move(read.boxes);
     s.faults = std::move(faults.kept);
     s.faults_found = faults.total();
+}
+
+// One line for each box, as operator<< above writes them, some thousands at a time: the output
+// pane takes a run of plain lines in one go, and a few thousand lines are little to hold.
+void write_box_lines(const std::vector<std::unique_ptr<box>>& boxes)
+{
+    constexpr std::size_t lines_at_once = 4096;
+    std::string lines;
+    for (std::size_t i = 0; i < boxes.size(); ++i) {
+        lines += box_line(*boxes[i]).toLatin1().constData();
+        lines += '\n';
+        if ((i + 1) % lines_at_once == 0 || i + 1 == boxes.size()) {
+            std::cout << lines << std::flush;
+            lines.clear();
+        }
+    }
 }
 
 }  // namespace
@@ -311,8 +328,7 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
     renew_support_faults(*s, checks_, max_faults_);
     ui->treeView->add_box_items(s->tree_item, s->boxes);
     if (read.loaded) {
-        for (const auto& b : s->boxes)
-            std::cout << box_line(*b) << std::endl;
+        write_box_lines(s->boxes);
     } else {
         ui->treeView->mark_faulty(s->tree_item, fault_count(geometry_faults));
     }

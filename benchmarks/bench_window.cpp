@@ -24,6 +24,7 @@
 #include <QFile>
 #include <QHash>
 #include <QAbstractItemView>
+#include <QAbstractTextDocumentLayout>
 #include <QRandomGenerator>
 #include <QStandardItem>
 #include <QTemporaryDir>
@@ -174,6 +175,16 @@ double ms_since_process_start()
     return (now_s - start_s) * 1000.0;
 }
 
+// The memory the process holds now, in MiB.
+double resident_mib()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly))
+        return -1;
+    const double pages = statm.readAll().split(' ').value(1).toDouble();
+    return pages * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
+}
+
 bool is_black(const QImage& image)
 {
     for (int y = 0; y < image.height(); ++y)
@@ -241,6 +252,7 @@ void time_tree(int box_count)
     if (!QTest::qWaitForWindowExposed(&tree))
         return;
 
+    const double mib_before = resident_mib();
     QElapsedTimer timer;
     timer.start();
     QStandardItem* session_item = tree.add_session_item(QStringLiteral("bench"));
@@ -248,14 +260,16 @@ void time_tree(int box_count)
     const double add_ms = ms_since(timer);
     run_until_idle();
     const double idle_ms = ms_since(timer);
+    const double mib_added = resident_mib() - mib_before;
 
     timer.restart();
     constexpr int selections = 100;
     for (int i = 0; i < selections; ++i)
         tree.select_box_item(session_item, boxes[std::size_t(box_count - 1 - i)].get());
     const double select_ms = ms_since(timer) / selections;
-    std::printf("%6d boxes: tree add %8.1f ms, to idle %8.1f ms; select_box_item %.3f ms\n",
-                box_count, add_ms, idle_ms, select_ms);
+    std::printf("%6d boxes: tree add %8.1f ms, to idle %8.1f ms, +%.1f MiB; select_box_item "
+                "%.3f ms\n",
+                box_count, add_ms, idle_ms, mib_added, select_ms);
 }
 
 // The window's own output pane, as the program sets it up.
@@ -267,15 +281,28 @@ void time_pane(int box_count)
         return;
     run_until_idle();
 
+    const double mib_before = resident_mib();
     QElapsedTimer timer;
     timer.start();
-    for (int i = 0; i < box_count; ++i)
-        std::cout << "boite num:" << i + 1 << " - dim: 11,23,2  - pos: 0,0,0" << std::endl;
+    // Some thousands of lines at a time, as the window writes its box lines.
+    std::string lines;
+    for (int i = 0; i < box_count; ++i) {
+        lines += "boite num:" + std::to_string(i + 1) + " - dim: 11,23,2  - pos: 0,0,0\n";
+        if ((i + 1) % 4096 == 0 || i + 1 == box_count) {
+            std::cout << lines << std::flush;
+            lines.clear();
+        }
+    }
     const double write_ms = ms_since(timer);
     run_until_idle();
     const double idle_ms = ms_since(timer);
-    std::printf("%6d boxes: pane lines %8.1f ms, to idle %8.1f ms (%.2f us a line)\n", box_count,
-                write_ms, idle_ms, 1000.0 * idle_ms / box_count);
+    // The pane may still lay its text out again in steps, on a timer.
+    w.window.output_pane()->document()->documentLayout()->documentSize();
+    const double laid_out_ms = ms_since(timer);
+    std::printf("%6d boxes: pane lines %8.1f ms, to idle %8.1f ms, to laid out %8.1f ms (%.2f us "
+                "a line), +%.1f MiB\n",
+                box_count, write_ms, idle_ms, laid_out_ms, 1000.0 * laid_out_ms / box_count,
+                resident_mib() - mib_before);
 }
 
 struct action_times {

@@ -1,15 +1,18 @@
 #include "browser/liste_boite.h"
 
+#include "browser/box_node.h"
 #include "browser/safe_text_document.h"
 #include "model/box.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QHelpEvent>
 #include <QToolTip>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QIcon>
 #include <QStandardItem>
 #include <QStandardItemModel>
+#include <QStringList>
 
 namespace {
 
@@ -32,6 +35,19 @@ bool names_outside_resources(const QString& tip)
     return document.refused_a_resource();
 }
 
+// Whether the text shows as one line drawn in the font alone: every node showing such a text
+// beside its icon is as high as any other, all icons being of one size.
+bool is_one_plain_line(const QString& text, const QFontMetrics& metrics)
+{
+    for (const QChar c : text) {
+        const ushort code = c.unicode();
+        const bool printable_latin1 = (code >= 0x20 && code < 0x7f) || (code >= 0xa0 && code <= 0xff);
+        if (!printable_latin1 || !metrics.inFont(c))
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 liste_boite::liste_boite(QWidget* parent)
@@ -42,6 +58,8 @@ liste_boite::liste_boite(QWidget* parent)
     root_item = new QStandardItem(tr("Listes"));
     root_item->setEditable(false);
     root_item->setIcon(QIcon(QStringLiteral(":/liste/image/root.png")));
+    setUniformRowHeights(true);
+    follow_row_height({root_item->text()});
     session_model->appendRow(root_item);
     session_model->setHeaderData(0, Qt::Horizontal, tr("List :"), Qt::EditRole);
     setModel(session_model);
@@ -67,6 +85,7 @@ QStandardItem* liste_boite::add_session_item(const QString& name)
         name.isEmpty() ? QStringLiteral("Session_%1").arg(unnamed_session_counter++) : name;
     auto* item = new QStandardItem(QIcon(QStringLiteral(":/liste/image/boxs.png")), text);
     item->setData(session_key, Qt::AccessibleTextRole);
+    follow_row_height({text});
     root_item->appendRow(item);
     make_current(item);
     expand_to(item);
@@ -92,12 +111,7 @@ void liste_boite::add_box_items(QStandardItem* session_item,
 
 QStandardItem* liste_boite::make_box_node(const box& b) const
 {
-    const QString text = QStringLiteral("box") + b.id;
-    auto* item = new QStandardItem(box_icon, text);
-    item->setToolTip(tr("id : ") + text);
-    item->setEditable(false);
-    item->setData(b.id, Qt::AccessibleTextRole);
-    return item;
+    return new box_node(b.id, box_icon);
 }
 
 // Selecting each node as it comes would lay the whole tree out again for every node; only the
@@ -110,12 +124,16 @@ void liste_boite::append_box_nodes(QStandardItem* session_item,
     QStandardItem* parent = root_item->child(session_item->row());
     QHash<QString, int>& first_rows = first_row_by_id[parent];
     int row = parent->rowCount();
+    QStringList texts;
+    texts.reserve(nodes.size());
     for (const QStandardItem* node : nodes) {
+        texts << node->text();
         const QString id = node->data(Qt::AccessibleTextRole).toString();
         if (!first_rows.contains(id))
             first_rows.insert(id, row);
         ++row;
     }
+    follow_row_height(texts);
     parent->appendRows(nodes);
     make_current(nodes.last());
     expand_to(session_item);
@@ -123,8 +141,10 @@ void liste_boite::append_box_nodes(QStandardItem* session_item,
 
 void liste_boite::mark_faulty(QStandardItem* session_item, const QString& fault_count)
 {
-    session_item->setText(session_item->text() + QLatin1String(" (") + fault_count
-                          + QLatin1Char(')'));
+    const QString text =
+        session_item->text() + QLatin1String(" (") + fault_count + QLatin1Char(')');
+    follow_row_height({text});
+    session_item->setText(text);
 }
 
 void liste_boite::select_box_item(QStandardItem* session_item, const box* b)
@@ -186,10 +206,29 @@ bool liste_boite::viewportEvent(QEvent* event)
     return QTreeView::viewportEvent(event);
 }
 
+// The node becomes current before it is selected, so that a shown tree has scrolled to it by
+// then: repainting a node as selected or not needs its place, which the tree finds by adding
+// up the heights of the nodes between it and the top one shown, each height a text layout.
+// A tree whose rows may differ in height finds the place of the rows it shows by adding up the
+// heights of all the rows above them, each one laid out to be measured.
+void liste_boite::follow_row_height(const QStringList& texts)
+{
+    if (!uniformRowHeights())
+        return;
+    const QFontMetrics metrics(font());
+    for (const QString& text : texts) {
+        if (!is_one_plain_line(text, metrics)) {
+            setUniformRowHeights(false);
+            return;
+        }
+    }
+}
+
 void liste_boite::make_current(QStandardItem* item)
 {
     const QModelIndex index = item->index();
     selectionModel()->clearSelection();
+    selectionModel()->setCurrentIndex(index, QItemSelectionModel::NoUpdate);
     selectionModel()->select(QItemSelection(index, index), QItemSelectionModel::Select);
     setCurrentIndex(index);
 }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QModelIndex>
 #include <QString>
+#include <QStringList>
 #include <QTreeView>
 
 #include <memory>
@@ -52,6 +53,8 @@ private slots:
 private:
     QStandardItem* make_box_node(const box& b) const;
     void append_box_nodes(QStandardItem* session_item, const QList<QStandardItem*>& nodes);
+    // Rows are taken as all alike in height while every node's text would show as alike.
+    void follow_row_height(const QStringList& texts);
     void make_current(QStandardItem* item);
     bool is_only_selection(const QStandardItem* item) const;
     void expand_to(QStandardItem* session_item);

@@ -10,6 +10,7 @@
 
 #include <QtTest>
 
+#include <QAbstractTextDocumentLayout>
 #include <QDockWidget>
 #include <QFileDialog>
 #include <QFrame>
@@ -26,6 +27,7 @@
 #include <QPointer>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -247,6 +249,9 @@ private slots:
     void debug_stream_gives_cout_back();
     void debug_stream_on_an_empty_pane_data();
     void debug_stream_on_an_empty_pane();
+    void debug_stream_shows_the_end_of_a_long_burst();
+    void debug_stream_block_writes_as_char_by_char_data();
+    void debug_stream_block_writes_as_char_by_char();
 
     void form_objects_data();
     void form_objects();
@@ -454,6 +459,77 @@ void tst_app::debug_stream_on_an_empty_pane()
         pane.clear();
     out.write(bytes.constData() + first_end, bytes.size() - first_end);
     QCOMPARE(paragraphs(pane), shown);
+}
+
+void tst_app::debug_stream_block_writes_as_char_by_char_data()
+{
+    QTest::addColumn<QString>("seeded");
+    QTest::newRow("empty pane") << QString();
+    QTest::newRow("plain seed") << seed;
+    QTest::newRow("rich seed") << QStringLiteral("<h1>titre</h1>");
+}
+
+// Lines written in one block leave the pane as the same lines written a character at a time,
+// one paragraph after another: the same text in the same formats.
+void tst_app::debug_stream_block_writes_as_char_by_char()
+{
+    QFETCH(QString, seeded);
+    const QList<QByteArray> pool = {"boite num:1 - dim: 1,2,3", "", "<b>gras</b>", "a\rb", "c\r",
+                                    QByteArray("x\0y", 3), "caf\xE9", "<p>para</p>", "mot mot"};
+    QRandomGenerator random(5);
+    QByteArray bytes;
+    for (int i = 0; i < 400; ++i)
+        bytes += pool[random.bounded(pool.size())] + '\n';
+
+    QTextEdit by_block;
+    QTextEdit by_char;
+    for (QTextEdit* pane : {&by_block, &by_char}) {
+        if (!seeded.isEmpty())
+            pane->setHtml(seeded);
+        std::ostringstream original;
+        std::ostream out(original.rdbuf());
+        debug_stream redirect(out, pane);
+        if (pane == &by_block) {
+            out.write(bytes.constData(), bytes.size());
+        } else {
+            for (const char c : bytes)
+                out.put(c);
+        }
+    }
+    QCOMPARE(paragraphs(by_block), paragraphs(by_char));
+    QCOMPARE(by_block.document()->toHtml(), by_char.document()->toHtml());
+    QVERIFY(paragraphs(by_block).size() > 400);
+}
+
+// A burst that makes the pane need its scroll bar leaves it showing its end, with the height
+// of the same text laid out in a pane that had it all at once.
+void tst_app::debug_stream_shows_the_end_of_a_long_burst()
+{
+    QStringList lines;
+    for (int i = 0; i < 20000; ++i)
+        lines << QStringLiteral("ligne %1 - dim: 11,23,2  - pos: 0,0,0").arg(i);
+    QTextEdit plain;
+    QTextEdit pane;
+    for (QTextEdit* edit : {&plain, &pane}) {
+        edit->resize(300, 200);
+        edit->show();
+        QVERIFY(QTest::qWaitForWindowExposed(edit));
+    }
+    plain.setPlainText(lines.join('\n'));
+    std::ostringstream original;
+    std::ostream out(original.rdbuf());
+    debug_stream redirect(out, &pane);
+    for (const QString& line : lines)
+        out << line.toStdString() << '\n';
+
+    // The pane may lay its text out in steps: its height grows until it is the plain one.
+    plain.document()->documentLayout()->documentSize();
+    QTest::qWait(50);
+    const QScrollBar* bar = pane.verticalScrollBar();
+    QVERIFY(plain.verticalScrollBar()->maximum() > 0);
+    QTRY_COMPARE(bar->maximum(), plain.verticalScrollBar()->maximum());
+    QCOMPARE(bar->value(), bar->maximum());
+    QCOMPARE(paragraphs(pane), lines);
 }
 
 // ---- the form on a bare window ------------------------------------------------------------

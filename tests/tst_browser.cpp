@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QImage>
 #include <QItemSelectionModel>
+#include <QScrollBar>
 #include <QStandardItem>
 #include <QStandardItemModel>
 #include <QTemporaryDir>
@@ -118,6 +119,8 @@ private slots:
     void double_click_on_node();
 
     void batch_of_box_nodes_matches_one_by_one();
+    void rows_as_high_as_in_a_tree_that_measures_each_data();
+    void rows_as_high_as_in_a_tree_that_measures_each();
     void select_box_item_matches_a_scan_of_the_nodes();
     void long_runs_break_where_the_toolkit_breaks_them_data();
     void long_runs_break_where_the_toolkit_breaks_them();
@@ -422,7 +425,23 @@ QStringList random_ids(int count)
 
 }  // namespace
 
-// Two batches into one session give the tree that adding the same boxes one by one gives.
+namespace {
+
+// A box's node as a plain item holds it: every role set, each stored.
+std::unique_ptr<QStandardItem> plain_box_node(const QString& id)
+{
+    const QString text = "box" + id;
+    auto item = std::make_unique<QStandardItem>(QIcon(":/liste/image/box.png"), text);
+    item->setToolTip("id : " + text);
+    item->setEditable(false);
+    item->setData(id, Qt::AccessibleTextRole);
+    return item;
+}
+
+}  // namespace
+
+// Two batches into one session give the tree that adding the same boxes one by one gives,
+// each node what a plain item holding its every role would be.
 void tst_browser::batch_of_box_nodes_matches_one_by_one()
 {
     const QStringList ids = random_ids(300);
@@ -448,13 +467,19 @@ void tst_browser::batch_of_box_nodes_matches_one_by_one()
     }
 
     QCOMPARE(session_item->rowCount(), ids.size());
+    const QList<int> roles = {Qt::DisplayRole, Qt::EditRole, Qt::ToolTipRole,
+                              Qt::AccessibleTextRole, Qt::UserRole - 1, Qt::StatusTipRole,
+                              Qt::FontRole, Qt::CheckStateRole, Qt::UserRole};
     for (int row = 0; row < ids.size(); ++row) {
         const QStandardItem* got = session_item->child(row);
-        const QStandardItem* expected = expected_session->child(row);
-        QCOMPARE(got->text(), expected->text());
-        QCOMPARE(got->toolTip(), expected->toolTip());
-        QCOMPARE(node_key(got), ids[row]);
+        const QStandardItem* one_by_one_node = expected_session->child(row);
+        const std::unique_ptr<QStandardItem> expected = plain_box_node(ids[row]);
+        for (const int role : roles) {
+            QCOMPARE(got->data(role), expected->data(role));
+            QCOMPARE(one_by_one_node->data(role), expected->data(role));
+        }
         QCOMPARE(got->flags(), expected->flags());
+        QCOMPARE(node_key(got), ids[row]);
     }
     const QImage box_icon = resource_image(":/liste/image/box.png");
     QCOMPARE(icon_image(session_item->child(0)), box_icon);
@@ -466,6 +491,58 @@ void tst_browser::batch_of_box_nodes_matches_one_by_one()
     QVERIFY(batch.tree.isExpanded(session_item->index()));
     QCOMPARE(shown.count(), 0);
     QCOMPARE(described.count(), 0);
+
+    // Scrolled where the toolkit scrolls a tree whose node is selected, then made current.
+    const int scrolled = batch.tree.verticalScrollBar()->value();
+    QVERIFY(scrolled > 0);
+    batch.tree.setCurrentIndex(session_item->index());
+    batch.tree.scrollToTop();
+    batch.tree.selectionModel()->clearSelection();
+    batch.tree.selectionModel()->select(last, QItemSelectionModel::Select);
+    batch.tree.setCurrentIndex(last);
+    QCOMPARE(batch.tree.verticalScrollBar()->value(), scrolled);
+}
+
+void tst_browser::rows_as_high_as_in_a_tree_that_measures_each_data()
+{
+    QTest::addColumn<QStringList>("ids");
+    QTest::addColumn<bool>("alike");
+    QTest::newRow("plain") << QStringList{"1", "a b", "<b>x</b>", QString::fromLatin1("\xe9~")}
+                           << true;
+    QTest::newRow("two lines") << QStringList{"1", "a\nb", "2"} << false;
+    QTest::newRow("tab") << QStringList{"a\tb"} << false;
+    QTest::newRow("outside latin-1") << QStringList{QString::fromUtf8("\xe7\xae\xb1"), "1"}
+                                     << false;
+}
+
+// Every row is as high as in a tree that measures each row, whether or not the tree takes
+// its rows as all alike.
+void tst_browser::rows_as_high_as_in_a_tree_that_measures_each()
+{
+    QFETCH(QStringList, ids);
+    QFETCH(bool, alike);
+    shown_tree t;
+    t.add_session_with("avant", {"x"});
+    QStandardItem* session_item = t.add_session_with("s", ids);
+    t.tree.mark_faulty(session_item, "2");
+    QCOMPARE(t.tree.uniformRowHeights(), alike);
+
+    QTreeView measured;
+    measured.setModel(t.tree.model());
+    measured.header()->hide();
+    measured.setIndentation(t.tree.indentation());
+    measured.resize(t.tree.size());
+    measured.expandAll();
+    measured.show();
+    QVERIFY(t.exposed());
+    QVERIFY(QTest::qWaitForWindowExposed(&measured));
+    QModelIndexList rows = {t.tree.root()->index()};
+    for (int i = 0; i < rows.size(); ++i)
+        for (int row = 0; row < t.model()->rowCount(rows[i]); ++row)
+            rows << t.model()->index(row, 0, rows[i]);
+    QCOMPARE(rows.size(), 4 + ids.size());
+    for (const QModelIndex& row : rows)
+        QCOMPARE(t.tree.visualRect(row).height(), measured.visualRect(row).height());
 }
 
 // The node selected for an id is the first one a scan of the session's nodes finds.
