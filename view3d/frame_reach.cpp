@@ -1,6 +1,7 @@
 #include "view3d/frame_reach.h"
 
 #include "view3d/cuboid_faces.h"
+#include "view3d/matrix_product.h"
 
 #include <QtGui/qopengl.h>
 
@@ -18,16 +19,6 @@ constexpr double near_slack = 1e-3;
 // Scene units. The two faces of a box thinner than this on an axis lie too close for the depth
 // test to tell them apart, and the first drawn shows: both are sent.
 constexpr float thin = 1e-3f;
-
-matrix multiplied(const matrix& a, const matrix& b)
-{
-    matrix product{};
-    for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row)
-            for (int k = 0; k < 4; ++k)
-                product[column * 4 + row] += a[k * 4 + row] * b[column * 4 + k];
-    return product;
-}
 
 // The axis of each face of the face table, and whether it lies at the upper corner.
 struct face_side {

@@ -4,6 +4,7 @@
 #include "model/session.h"
 #include "model/support_faults.h"
 #include "view3d/cuboid_faces.h"
+#include "view3d/matrix_product.h"
 #include "view3d/pick_candidates.h"
 #include "view3d/window_bounds.h"
 
@@ -31,17 +32,6 @@ QGLFormat multisample_format()
 
 constexpr GLuint no_name = 4294967295u;
 constexpr GLuint container_name = 0;
-
-// Column-major a times b.
-std::array<double, 16> multiplied(const std::array<double, 16>& a, const std::array<double, 16>& b)
-{
-    std::array<double, 16> product{};
-    for (int column = 0; column < 4; ++column)
-        for (int row = 0; row < 4; ++row)
-            for (int k = 0; k < 4; ++k)
-                product[column * 4 + row] += a[k * 4 + row] * b[column * 4 + k];
-    return product;
-}
 
 // A fling of many notches at once must still leave a usable near plane: one notch away from
 // the eye at least, and one notch short of the far plane.
