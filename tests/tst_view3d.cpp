@@ -231,7 +231,7 @@ std::unique_ptr<session> lattice_scene(const dimension& container, int cell, int
     return make_session(container, rows);
 }
 
-enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate, dense, piled };
+enum class scene_kind { packing, tiny_boxes_in_big_container, flat_container, thin_plate, dense, piled, plates };
 
 // Boxes of other colours piled on three places, four to a place, and a box apart.
 std::unique_ptr<session> piled_scene()
@@ -257,6 +257,16 @@ std::unique_ptr<session> make_scene(scene_kind kind)
     // Ten thousand boxes in 62% of the cells: most of them hidden, a few pixels each.
     case scene_kind::dense: return lattice_scene(dimension(400, 200, 200), 10, 10000, 4);
     case scene_kind::piled: return piled_scene();
+    // Ten thousand plates 2 cm thin stacked in a 40-foot container in centimetres: a hundred
+    // layers, each seen almost edge on from the eye's height.
+    case scene_kind::plates: {
+        QVector<box_row> rows;
+        for (int layer = 0; layer < 100; ++layer)
+            for (int x = 0; x < 20; ++x)
+                for (int z = 0; z < 5; ++z)
+                    rows.append({x * 11, layer * 2, z * 23, 11, 23, 2, (layer * 7 + x * 3 + z) % 16});
+        return make_session(dimension(1203, 235, 269), rows);
+    }
     }
     return nullptr;
 }
@@ -966,6 +976,9 @@ void tst_view3d::cached_drawing_matches_plain_drawing_data()
     QTest::newRow("dense, x axis view") << scene_kind::dense << 1 << 7 << QPoint() << 0;
     QTest::newRow("dense, zoomed in further, turned") << scene_kind::dense << 0 << 7 << QPoint(-40, 15) << 2400;
     QTest::newRow("dense, near plane inside the load") << scene_kind::dense << 0 << 7 << QPoint(0, 0) << 4800;
+    QTest::newRow("plates, x axis view") << scene_kind::plates << 1 << 7 << QPoint() << 0;
+    QTest::newRow("plates, z axis view") << scene_kind::plates << 3 << 7 << QPoint() << 0;
+    QTest::newRow("plates, at eye height") << scene_kind::plates << 0 << 7 << QPoint(0, 5) << 1200;
 }
 
 // The view keeps its vertex data and a copy of its frame between paints, and after a move or
