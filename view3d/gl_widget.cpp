@@ -10,6 +10,7 @@
 
 #include <GL/glu.h>
 #include <QImage>
+#include <QTimer>
 #include <QRegion>
 #include <QWindow>
 #include <QKeyEvent>
@@ -205,6 +206,16 @@ void gl_widget::paintGL()
     if (kept)
         for (const QRect& part : parts)
             frame_.save(part.adjusted(-1, -1, 1, 1));
+    if (kept && !frame_.copied_back())
+        QTimer::singleShot(0, this, &gl_widget::copy_back_kept_frame);
+}
+
+void gl_widget::copy_back_kept_frame()
+{
+    if (!isValid())
+        return;
+    makeCurrent();
+    frame_.copy_back_once();
 }
 
 // The part one pixel in from each side, but for the sides on the view's edge: a changed box

@@ -66,6 +66,7 @@ private:
     static QRect inside_ring(const QRect& region, const QRect& whole);
     void restore_ring(const QRect& outer, const QRect& inner);
     void refresh_geometry();
+    void copy_back_kept_frame();
 
     void pick_at(const QPointF& device_pos);
     std::array<double, 16> main_view_transform();

@@ -62,17 +62,19 @@ void kept_frame::save(const QRect& part)
 {
     const QRect whole(QPoint(0, 0), size_);
     copy(window_framebuffer(), framebuffer, saves_ == 0 ? whole : part & whole);
-    // The driver makes its first copy back slowly (a shader of its own in each context): made
-    // once now, with the whole frame, rather than at the first pick or fault chosen. It copies
-    // the frame onto itself.
-    if (saves_ == 0)
-        restore(whole);
     ++saves_;
+}
+
+void kept_frame::copy_back_once()
+{
+    if (!copied_back_ && holds_frame())
+        restore(QRect(QPoint(0, 0), size_));
 }
 
 void kept_frame::restore(const QRect& part)
 {
     copy(framebuffer, window_framebuffer(), part);
+    copied_back_ = true;
 }
 
 void kept_frame::copy(GLuint from, GLuint to, const QRect& part)
@@ -99,4 +101,5 @@ void kept_frame::forget()
 {
     framebuffer = color = 0;
     saves_ = 0;
+    copied_back_ = false;
 }

@@ -23,6 +23,11 @@ public:
     // into the copy, and back; sample by sample, so that both resolve to the same pixels. The
     // first save takes the whole frame.
     void save(const QRect& part);
+    // The driver makes its first copy back slowly (a shader of its own in each context): a view
+    // has it made once its frames are on screen, rather than at the first pick or fault chosen,
+    // by copying the kept frame onto the window's, which holds the same.
+    bool copied_back() const { return copied_back_; }
+    void copy_back_once();
     // The part of the copy (window pixels, y up) back into the window.
     void restore(const QRect& part);
     void release();
@@ -37,5 +42,6 @@ private:
     GLuint color = 0;
     QSize size_;
     int saves_ = 0;
+    bool copied_back_ = false;
     bool unavailable = false;
 };
