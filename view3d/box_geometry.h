@@ -17,9 +17,9 @@ struct session;
 // shaded colour, from which a frame sends the faces it needs. A refresh before each frame
 // compares every box with what was built for it and rebuilds only the boxes that moved,
 // changed or changed shade (emphasised, muted by the fault marks), so a move costs one box,
-// not the scene; the rebuilt boxes are kept as the changes a view redraws. The views of one session share one
-// geometry (shared_for): each view refreshes it with its own state before it draws, and
-// takes the changes since its own last frame through its own cursor.
+// not the scene; the rebuilt boxes are kept as the changes a view redraws. The views of one
+// session share one geometry (shared_for): each view refreshes it with its own state before
+// it draws, and takes the changes since its own last frame through its own cursor.
 class box_geometry {
 public:
     static constexpr int vertices_per_box = 24;
@@ -70,7 +70,7 @@ public:
     const std::vector<std::pair<int, int>>& drawn_runs() const { return drawn_runs_; }
 
 private:
-    // What a box's vertices are built from.
+    // What a box's corners and colour are built from.
     struct box_key {
         int px, py, pz, length, width, height;
         int rgb;  // the colour before shading, packed
