@@ -79,6 +79,13 @@ int occupancy_grid::resting_level(const box& b) const
     beneath.y1 = b.position.py;
     if (beneath.is_empty())
         return 0;  // no footprint: nothing beneath can hold it
+    // Most boxes rest on the layer just beneath them: any block there holds the box where it
+    // is, and the first one found answers.
+    const cell_range layer_beneath{beneath.x0, beneath.x1, beneath.z0, beneath.z1,
+                                   b.position.py - 1, b.position.py};
+    if (blocks->tree.qbegin(bgi::intersects(cell_block::closed(layer_beneath))) !=
+        blocks->tree.qend())
+        return b.position.py;
     // The nearest block beneath the box's bottom layer is the highest one; a block that
     // reaches up into that layer (one the box lies inside, when it covers no cell) holds the
     // box where it is. Asking for the nearest only keeps a tall stack from being walked
