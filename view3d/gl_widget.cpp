@@ -207,15 +207,27 @@ void gl_widget::paintGL()
         for (const QRect& part : parts)
             frame_.save(part.adjusted(-1, -1, 1, 1));
     if (kept && !frame_.copied_back())
-        QTimer::singleShot(0, this, &gl_widget::copy_back_kept_frame);
+        QTimer::singleShot(0, this, &gl_widget::prepare_partial_redraws);
 }
 
-void gl_widget::copy_back_kept_frame()
+// A context's first partial redraw would wait while the driver builds what it needs for the
+// kept frame's copy back and for a clear through a scissor, and the main view's first pick
+// for the selection pass: each is made once the first frame is on screen, where nothing waits.
+void gl_widget::prepare_partial_redraws()
 {
-    if (!isValid())
+    if (!isValid() || !frame_.holds_frame() || frame_.copied_back())
         return;
     makeCurrent();
+    // The copy back below gives the cleared pixel its colour again.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 1, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glDisable(GL_SCISSOR_TEST);
     frame_.copy_back_once();
+    if (current_session_ && eye_.mode == 0) {
+        std::vector<GLuint> records;
+        select({}, 0.0, 0.0, records);
+    }
 }
 
 // The part one pixel in from each side, but for the sides on the view's edge: a changed box
@@ -324,16 +336,27 @@ void gl_widget::pick_at(const QPointF& device_pos)
     const double pick_x = device_pos.x();
     const double pick_y = viewport[3] - device_pos.y();
     refresh_geometry();
-    const box_geometry& geometry = scene_.geometry();
     // Only the boxes that can lie under the cursor are drawn, in list order, so the hit
     // records are those of the whole scene; the selection mode's cost follows the names drawn.
     const std::vector<int> candidates =
-        pick_candidates(geometry, main_view_transform(), viewport, pick_x, pick_y);
+        pick_candidates(scene_.geometry(), main_view_transform(), viewport, pick_x, pick_y);
+    std::vector<GLuint> records;
+    const GLint count = select(candidates, pick_x, pick_y, records);
+    process_hits(count, records.data());
+    update();
+}
 
+// The container and the candidates drawn in selection mode through a one-pixel pick matrix
+// at (x, y), window pixels with y up: the number of hit records, and the records.
+GLint gl_widget::select(const std::vector<int>& candidates, double x, double y,
+                        std::vector<GLuint>& records)
+{
+    GLint viewport[4];
+    glGetIntegerv(GL_VIEWPORT, viewport);
     // One record of 4 words for the container and for every candidate, so that a click on a
     // tall stack cannot overflow the buffer.
-    std::vector<GLuint> buffer(4 * (candidates.size() + 1));
-    glSelectBuffer(GLsizei(buffer.size()), buffer.data());
+    records.assign(4 * (candidates.size() + 1), 0);
+    glSelectBuffer(GLsizei(records.size()), records.data());
     glRenderMode(GL_SELECT);
     glInitNames();
     glPushName(no_name);
@@ -341,7 +364,7 @@ void gl_widget::pick_at(const QPointF& device_pos)
     glMatrixMode(GL_PROJECTION);
     glPushMatrix();
     glLoadIdentity();
-    gluPickMatrix(pick_x, pick_y, 1.0, 1.0, viewport);
+    gluPickMatrix(x, y, 1.0, 1.0, viewport);
     scene_drawing::multiply_frustum(eye_.zoom, viewport[2], viewport[3]);
     // The model-view matrix is the identity between paints, so the main view's transform
     // goes on the projection matrix.
@@ -350,10 +373,7 @@ void gl_widget::pick_at(const QPointF& device_pos)
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glFlush();
-
-    const GLint count = glRenderMode(GL_RENDER);
-    process_hits(count, buffer.data());
-    update();
+    return glRenderMode(GL_RENDER);
 }
 
 // The main view's projection and transform without a pick matrix, as the frame draws them;

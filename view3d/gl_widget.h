@@ -66,11 +66,13 @@ private:
     static QRect inside_ring(const QRect& region, const QRect& whole);
     void restore_ring(const QRect& outer, const QRect& inner);
     void refresh_geometry();
-    void copy_back_kept_frame();
+    void prepare_partial_redraws();
 
     void pick_at(const QPointF& device_pos);
     std::array<double, 16> main_view_transform();
     std::array<double, 16> current_transform() const;
+    GLint select(const std::vector<int>& candidates, double x, double y,
+                 std::vector<GLuint>& records);
     void draw_scene_for_selection(const std::vector<int>& candidates);
     void process_hits(int count, const GLuint* buffer);
 
