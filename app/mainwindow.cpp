@@ -3,6 +3,7 @@
 #include "ui_mainwindow.h"
 
 #include "app/box_description.h"
+#include "app/checked_file.h"
 #include "app/fault_description.h"
 #include "app/support_description.h"
 #include "browser/fault_model.h"
@@ -281,11 +282,27 @@ bool MainWindow::inspect_session(const QString& file_name, const QByteArray& nat
     return open_session(file_name, native_name, true);
 }
 
+bool MainWindow::open_read_ahead(const QString& file_name, const QByteArray& native_name,
+                                 bool inspect, std::future<std::unique_ptr<checked_file>>& reading)
+{
+    return open_checked_session(file_name, native_name, inspect,
+                                [&reading] { return reading.get(); });
+}
+
+bool MainWindow::open_session(const QString& file_name, const QByteArray& native_name,
+                              bool inspect)
+{
+    return open_checked_session(file_name, native_name, inspect, [&] {
+        return std::make_unique<checked_file>(native_name, inspect, max_faults_);
+    });
+}
+
 // The ordinary open and the inspection write the same lines up to the closing one; a faulty
 // file read for inspection then gets its fault lines, as packview-check --all writes them,
 // and opens all the same, unless no container was read to draw its boxes in.
-bool MainWindow::open_session(const QString& file_name, const QByteArray& native_name,
-                              bool inspect)
+bool MainWindow::open_checked_session(
+    const QString& file_name, const QByteArray& native_name, bool inspect,
+    const std::function<std::unique_ptr<checked_file>()>& read_file)
 {
     std::cout << "Ouvrir le fichier : " << file_name << std::endl;
     if (is_open(file_name)) {
@@ -293,12 +310,9 @@ bool MainWindow::open_session(const QString& file_name, const QByteArray& native
         return false;
     }
 
-    // The faults go to a sink that keeps only what the cap shows, so an inspection of
-    // millions of overlapping pairs holds and writes no more than that.
-    capped_faults faults(max_faults_);
-    session_reader::result read = session_reader::read_native(
-        native_name, inspect ? session_reader::mode::every_fault : session_reader::mode::first_fault,
-        &faults);
+    const std::unique_ptr<checked_file> file = read_file();
+    session_reader::result& read = file->read;
+    capped_faults& faults = file->faults;
     if (read.unreadable) {
         std::cerr << "Error: ouvrir le fichier " << native_name.constData() << ": "
                   << read.open_error.toLocal8Bit().constData() << std::endl;

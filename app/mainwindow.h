@@ -6,6 +6,8 @@
 
 #include "model/support_checks.h"
 
+#include <functional>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -22,6 +24,7 @@ class dimension;
 class fault_model;
 class fault_sort_model;
 struct box;
+struct checked_file;
 struct session;
 
 class MainWindow : public QMainWindow {
@@ -42,10 +45,15 @@ public:
     // it with every box and every fault, for inspection; a valid file simply loads.
     bool inspect_session(const QString& file_name);
     bool inspect_session(const QString& file_name, const QByteArray& native_name);
+    // Opens, as the two above do, a file whose reading and checks were started before, on
+    // another thread: waits for them to end.
+    bool open_read_ahead(const QString& file_name, const QByteArray& native_name, bool inspect,
+                         std::future<std::unique_ptr<checked_file>>& reading);
 
     // The most faults an inspection lists, writes and marks (0: all); the count of all of
     // them is still written.
     void set_max_faults(int max_faults) { max_faults_ = max_faults; }
+    static constexpr int default_max_faults = 1000;
 
     // Creates and registers an empty session with its tree node; the session owns container.
     session* add_session(const QString& name, std::unique_ptr<dimension> container);
@@ -88,6 +96,10 @@ private:
     void repaint_views();
     QString ask_for_session_file();
     bool open_session(const QString& file_name, const QByteArray& native_name, bool inspect);
+    // read_file reads and checks the file once the line that opens it is written.
+    bool open_checked_session(const QString& file_name, const QByteArray& native_name,
+                              bool inspect,
+                              const std::function<std::unique_ptr<checked_file>()>& read_file);
     bool is_open(const QString& file_name) const;
     void describe_in_info_pane(const session& s, int index);
     void write_info_pane(const QString& html);
@@ -102,7 +114,7 @@ private:
     QTableView* fault_list;
     fault_model* faults_shown;
     fault_sort_model* faults_sorted;
-    int max_faults_ = 1000;
+    int max_faults_ = default_max_faults;
     support_checks checks_;
     bool colours_by_support_ = false;
     QAction* centre_action;

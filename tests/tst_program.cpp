@@ -340,6 +340,9 @@ void tst_program::inspect_option_data()
     QTest::addColumn<int>("faults");
     QTest::newRow("a faulty file inspected") << QStringList{"--inspect", "overlap.qrv"} << 1 << 1;
     QTest::newRow("a faulty file opened") << QStringList{"overlap.qrv"} << 0 << 0;
+    QTest::newRow("two boxes outside inspected") << QStringList{"--inspect", "outside.qrv"} << 1 << 2;
+    QTest::newRow("two boxes outside inspected, one fault kept")
+        << QStringList{"--max-faults", "1", "--inspect", "outside.qrv"} << 1 << 1;
     QTest::newRow("a valid file inspected") << QStringList{"--inspect", "run1.qrv"} << 1 << 0;
     QTest::newRow("the option alone names a file") << QStringList{"--inspect"} << 0 << 0;
     QTest::newRow("a floating box, support not checked") << QStringList{"raised.qrv"} << 1 << 0;
@@ -357,6 +360,9 @@ void tst_program::inspect_option()
     QByteArray overlap = two_boxes;
     overlap.replace("px=\"4\"", "px=\"3\"");
     QVERIFY(!write_session("overlap.qrv", overlap).isEmpty());
+    QByteArray outside = two_boxes;
+    outside.replace("px=\"0\"", "px=\"8\"").replace("px=\"4\"", "px=\"8\"");
+    QVERIFY(!write_session("outside.qrv", outside).isEmpty());
     QByteArray raised = two_boxes;
     raised.replace("px=\"4\" py=\"0\"", "px=\"4\" py=\"1\"");
     QVERIFY(!write_session("raised.qrv", raised).isEmpty());
