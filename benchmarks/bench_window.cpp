@@ -3,8 +3,9 @@
 // clicks that pick boxes, and faulty loads opened for inspection (100000 boxes in millimetres
 // with 1000 overlaps, 10000 boxes with 10000 faults) with a row of their fault list chosen;
 // "oneplace" opens BOX_COUNT boxes all in one place for inspection, alone in its process so
-// that the peak memory printed is its own.
-// Usage: bench_window [frames|tree|pane|key|click|longid|inspect|oneplace...] [BOX_COUNT...]
+// that the peak memory printed is its own; "start BOX_COUNT" starts the program itself on the
+// file, as a user does, and ends the process once its four views are on screen.
+// Usage: bench_window [frames|start|tree|pane|key|click|longid|inspect|oneplace...] [BOX_COUNT...]
 // (default: all parts but oneplace, 10000 and 100000 boxes); run under Xvfb, for example
 //   xvfb-run -a -s "-screen 0 1600x1200x24" ./build/bench_window
 
