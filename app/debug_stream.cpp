@@ -8,6 +8,8 @@
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextDocument>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTextEdit>
 
 debug_stream::debug_stream(std::ostream& stream, QTextEdit* pane)
@@ -124,6 +126,7 @@ void debug_stream::begin_burst()
     const QScrollBar* scroll = pane->verticalScrollBar();
     follow_end = pane->isReadOnly() ? scroll->value() >= scroll->maximum()
                                     : pane->textCursor().atEnd();
+    blocks_before_burst = pane->document()->blockCount();
     end = QTextCursor(pane->document());
     end.movePosition(QTextCursor::End);
     end.beginEditBlock();
@@ -145,17 +148,33 @@ void debug_stream::end_burst()
         pane->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     end = QTextCursor();
     keeping_end = follow_end;
-    if (keeping_end)
+    if (!keeping_end)
+        return;
+    // Showing the end of a long text at once would lay all of it out in one go, holding the
+    // window for as long (half a second at 10^5 lines): it is shown once the steps have laid
+    // out its last paragraph.
+    if (pane->document()->blockCount() - blocks_before_burst > long_burst)
+        follow_when_laid_out.start();
+    else
         pane->verticalScrollBar()->setValue(pane->verticalScrollBar()->maximum());
 }
 
 // A long text is laid out in steps after the burst, its height growing at each: the pane keeps
-// showing its end through them, until it is scrolled away from it.
+// showing its end through them, or once they are over after a long burst, until it is scrolled
+// away from it.
 void debug_stream::follow_scroll_range()
 {
     QScrollBar* bar = pane->verticalScrollBar();
-    QObject::connect(bar, &QScrollBar::rangeChanged, &receiver, [this, bar](int, int maximum) {
+    follow_when_laid_out.setInterval(laid_out_check_ms);
+    QObject::connect(&follow_when_laid_out, &QTimer::timeout, &receiver, [this, bar] {
+        if (keeping_end && !pane->document()->lastBlock().layout()->lineCount())
+            return;
+        follow_when_laid_out.stop();
         if (keeping_end)
+            bar->setValue(bar->maximum());
+    });
+    QObject::connect(bar, &QScrollBar::rangeChanged, &receiver, [this, bar](int, int maximum) {
+        if (keeping_end && !follow_when_laid_out.isActive())
             bar->setValue(maximum);
     });
     QObject::connect(bar, &QScrollBar::valueChanged, &receiver, [this, bar](int value) {

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QString>
 #include <QTextCursor>
+#include <QTimer>
 
 #include <ostream>
 #include <streambuf>
@@ -47,6 +48,12 @@ private:
     bool burst_open = false;
     bool follow_end = false;   // the pane was showing its end when the burst began
     bool keeping_end = false;  // and is kept showing it, its text laid out or not
+    // After a burst of more paragraphs than this, the end is shown once the text is laid out
+    // to its last paragraph, looked at this often.
+    static constexpr int long_burst = 1000;
+    static constexpr int laid_out_check_ms = 20;
+    int blocks_before_burst = 0;
+    QTimer follow_when_laid_out;
     bool writing = false;      // the document changes under way are this buffer's own
     // True while the pane holds nothing but the empty paragraphs this buffer wrote: an empty
     // document cannot tell one empty paragraph from none.
