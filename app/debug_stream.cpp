@@ -5,12 +5,12 @@
 #include <QFontMetricsF>
 #include <QScrollBar>
 #include <QString>
+#include <QTextBlock>
 #include <QTextBlockFormat>
 #include <QTextCharFormat>
 #include <QTextDocument>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <QTextEdit>
+#include <QTextLayout>
 
 debug_stream::debug_stream(std::ostream& stream, QTextEdit* pane)
     : stream(stream), previous_buffer(stream.rdbuf()), pane(pane)

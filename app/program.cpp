@@ -87,8 +87,9 @@ int run_program(int argc, char** argv)
     // take long on large files, and the reading needs no widget.
     std::future<std::unique_ptr<checked_file>> reading;
     if (!options.file.isEmpty())
-        reading = std::async(std::launch::async, [options] {
-            return std::make_unique<checked_file>(options.file, options.inspect, options.max_faults);
+        reading = std::async(std::launch::async, [file = options.file, inspect = options.inspect,
+                                                  max_faults = options.max_faults] {
+            return std::make_unique<checked_file>(file, inspect, max_faults);
         });
     // The window outlives the redirection, so that a line still pending at the end reaches
     // its pane before the window goes.
